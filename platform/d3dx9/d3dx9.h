@@ -1,0 +1,6 @@
+// The D3DX 9 subset the engine calls: maths, effects (and later textures,
+// meshes, animation and fonts).
+#pragma once
+#include "platform/d3d9/d3d9.h"
+#include "platform/d3dx9/math.h"
+#include "platform/d3dx9/effect.h"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the game and its tests, and runs every test:
+# first a plain build, then the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer in a second build folder.
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/install-deps.sh
+jobs=$(nproc)
+
+echo "test: plain build"
+tools/build.sh build
+(cd build && ctest --output-on-failure -j "$jobs")
+
+echo "test: sanitizer build (address, undefined)"
+tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON -DORV_BENCH=OFF
+(cd build-asan && ctest --output-on-failure -j "$jobs")
+
+if [ -x tools/tsan-tests.sh ]; then
+  tools/tsan-tests.sh
+fi
+echo "test: all tests passed"
