@@ -1,0 +1,76 @@
+// The millisecond clock, debugger output and the C runtime's generator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/win32.h"
+
+namespace {
+
+TEST(Clock, NeverRunsBackwardsAndCountsSleptTime) {
+    DWORD previous = timeGetTime();
+    for (int i = 0; i < 1000; ++i) {
+        const DWORD now = timeGetTime();
+        // Unsigned difference, as the frame timer compares, stays small.
+        EXPECT_LT(now - previous, 0x80000000u);
+        previous = now;
+    }
+    const DWORD before = timeGetTime();
+    Sleep(20);
+    EXPECT_GE(timeGetTime() - before, 20u);
+    EXPECT_EQ(TIMERR_NOERROR, timeBeginPeriod(1));
+    EXPECT_EQ(TIMERR_NOERROR, timeEndPeriod(1));
+}
+
+TEST(DebugOutput, GoesToStandardErrorAsUtf8) {
+    testing::internal::CaptureStderr();
+    OutputDebugStringW(L"SceneBase::Initialize() [初期シーン:42]\r\n");
+    OutputDebugStringW(nullptr);
+    EXPECT_EQ("SceneBase::Initialize() [初期シーン:42]\r\n", testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(FreeConsole());
+}
+
+TEST(CrtRand, RepeatsTheRuntimeSequence) {
+    const struct {
+        unsigned seed;
+        std::vector<int> values;
+    } cases[] = {
+        {1, {41, 18467, 6334, 26500, 19169, 15724}},
+        {0, {38, 7719, 21238, 2437, 8855, 11797}},
+    };
+    for (const auto& c : cases) {
+        CrtSrand(c.seed);
+        for (const int expected : c.values) EXPECT_EQ(expected, CrtRand()) << "seed " << c.seed;
+    }
+}
+
+DWORD WINAPI Draw(LPVOID parameter) {
+    auto* values = static_cast<std::vector<int>*>(parameter);
+    for (int& v : *values) v = CrtRand();
+    return 0;
+}
+
+TEST(CrtRand, ThreadsShareOneSequenceWithoutLosingSteps) {
+    constexpr int kThreads = 4;
+    constexpr int kEach = 5000;
+    CrtSrand(12345);
+    std::vector<int> expected(kThreads * kEach);
+    for (int& v : expected) v = CrtRand();
+
+    CrtSrand(12345);
+    std::vector<std::vector<int>> drawn(kThreads, std::vector<int>(kEach));
+    HANDLE threads[kThreads];
+    for (int i = 0; i < kThreads; ++i) threads[i] = CreateThread(nullptr, 0, Draw, &drawn[i], 0, nullptr);
+    std::vector<int> all;
+    for (int i = 0; i < kThreads; ++i) {
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(threads[i], INFINITE));
+        CloseHandle(threads[i]);
+        all.insert(all.end(), drawn[i].begin(), drawn[i].end());
+    }
+    std::sort(all.begin(), all.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, all);
+}
+
+}  // namespace
