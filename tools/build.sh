@@ -9,4 +9,4 @@ if [ ! -f "$dir/build.ninja" ]; then
   cmake -S . -B "$dir" -G Ninja "$@"
 fi
 echo "build: building $dir"
-cmake --build "$dir" -j "$(nproc)"
+cmake --build "$dir" -j "${ORV_JOBS:-$(nproc)}"
