@@ -24,10 +24,13 @@
 // the engine's row-vector product. Texture parameters and samplers that a pass
 // uses take sampler stages 0, 1, ... in declaration order (a `sampler ... stage N`
 // keeps N); their declared sampler states are set on those stages at BeginPass.
-// Render-state names are the D3DRS_ names without prefix (ZEnable, ZWriteEnable,
-// ZFunc, AlphaBlendEnable, SrcBlend, DestBlend, BlendOp, CullMode, AlphaTestEnable,
-// AlphaRef, AlphaFunc, FogEnable, ColorWriteEnable); values are numbers or the
-// enum words without prefix (True, InvSrcAlpha, None, LessEqual, Linear, Clamp).
+// State names are the D3DRS_ / D3DSAMP_ names without prefix, any case: ZEnable,
+// ZWriteEnable, ZFunc, AlphaBlendEnable, SrcBlend, DestBlend, BlendOp, CullMode,
+// AlphaTestEnable, AlphaRef, AlphaFunc, FogEnable, ColorWriteEnable; MinFilter,
+// MagFilter, MipFilter, AddressU, AddressV, AddressW, BorderColor. Values are
+// numbers or the enum words without prefix (True, InvSrcAlpha, None, LessEqual,
+// Linear, Clamp). A fragment shader ends with orv_ApplyFog(colour, fog factor),
+// which adds the device's fog and alpha test (factor 1.0 where there is no fog).
 #pragma once
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3dx9/math.h"
