@@ -5,6 +5,9 @@
 // the top of the picture, as in Direct3D: orv_ToClip turns clip-space y over,
 // and glClipControl gives Direct3D's 0..1 depth range. Only Present turns the
 // picture over once more, into the window's bottom-up framebuffer.
+#include <dlfcn.h>
+#include <link.h>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -23,6 +26,19 @@ void LogError(const char* format, ...) {
     va_end(args);
     OutputDebugStringW(Utf8ToWide(std::string("d3d9: ") + text + "\n").c_str());
 }
+
+namespace {
+
+// The GL driver is loaded behind SDL's back and unloaded when the last context
+// goes. Keeping every library that is loaded once a context exists for the
+// rest of the process means no driver code runs unloaded at exit, and the
+// driver's own caches stay reachable instead of showing as leaks.
+int PinLibrary(dl_phdr_info* info, size_t, void*) {
+    if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    return 0;
+}
+
+}  // namespace
 
 DeviceImpl::DeviceImpl(Direct3D9Impl* d3d, const D3DPRESENT_PARAMETERS& params) : d3d_(d3d), params_(params) {
     d3d_->AddRef();
@@ -148,6 +164,7 @@ HRESULT DeviceImpl::CreateContexts(SDL_Window* window) {
         return D3DERR_NOTAVAILABLE;
     }
     SDL_GL_MakeCurrent(window, context_);
+    dl_iterate_phdr(PinLibrary, nullptr);
     GLint major = 0, minor = 0;
     glGetIntegerv(GL_MAJOR_VERSION, &major);
     glGetIntegerv(GL_MINOR_VERSION, &minor);

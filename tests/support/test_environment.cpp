@@ -8,7 +8,6 @@
 
 extern "C" {
 // Read by the sanitizer runtimes at start-up, before any static constructor.
-const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 const char* __lsan_default_options() {
     return "suppressions=" ORV_SOURCE_DIR "/tests/lsan.supp:print_suppressions=0";
 }
@@ -24,12 +23,6 @@ struct HeadlessDefaults {
         setenv("LP_NUM_THREADS", "2", 0);
         setenv("ALSOFT_DRIVERS", "null", 0);
         setenv("ORV_SOURCE_DIR", ORV_SOURCE_DIR, 0);
-#ifdef __SANITIZE_ADDRESS__
-        // llvmpipe's shader compiler registers unwind data while the slow
-        // unwinder that attributes GL driver leaks holds its lock, and the two
-        // deadlock; softpipe compiles no code and draws the same pixels.
-        setenv("GALLIUM_DRIVER", "softpipe", 0);
-#endif
     }
 } const headlessDefaults;
 }  // namespace
