@@ -4,3 +4,7 @@
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3dx9/math.h"
 #include "platform/d3dx9/effect.h"
+#include "platform/d3dx9/texture.h"
+#include "platform/d3dx9/mesh.h"
+#include "platform/d3dx9/anim.h"
+#include "platform/d3dx9/font.h"

@@ -164,3 +164,11 @@ typedef IUnknown* LPUNKNOWN;
 #ifndef SAFE_DELETE_ARRAY
 #define SAFE_DELETE_ARRAY(p) do { delete[] (p); (p) = nullptr; } while (0)
 #endif
+
+// One colour of a GDI palette (palettised images; D3DX accepts and ignores it).
+typedef struct tagPALETTEENTRY {
+    BYTE peRed;
+    BYTE peGreen;
+    BYTE peBlue;
+    BYTE peFlags;
+} PALETTEENTRY, *LPPALETTEENTRY;
