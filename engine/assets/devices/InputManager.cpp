@@ -1,0 +1,125 @@
+#include "engine/assets/devices/InputManager.h"
+
+#include "engine/core/Environment.h"
+#include "engine/core/MessageLogManager.h"
+
+namespace Quorvex {
+
+InputManager::InputManager() = default;
+
+InputManager::~InputManager() {
+    while (!m_commands.empty()) {
+        // SubCommand deletes at a count of 0 or below; force it.
+        m_commands.begin()->second->refCount = 1;
+        SubCommand(m_commands.begin()->first.c_str());
+    }
+}
+
+int InputManager::Initialize(HWND window, HINSTANCE instance) {
+    if (CreateInputDevice(instance, window) < 0) return -1;
+    for (auto& slot : m_keySlots) slot.clear();
+    for (auto& pad : m_padSlots)
+        for (auto& slot : pad) slot.clear();
+    return 0;
+}
+
+int InputManager::CreateInputDevice(HINSTANCE, HWND) { return 0; }
+
+void InputManager::AddCommand(const char* name) {
+    if (!name) return;
+    auto it = m_commands.find(name);
+    if (it != m_commands.end()) {
+        ++it->second->refCount;
+        return;
+    }
+    auto command = std::make_unique<InputCommand>();
+    command->name = name;
+    m_commands.emplace(command->name, std::move(command));
+    DebugPrint(L"InputManager::AddCommand : コマンド \"%s\" を追加\r\n", name);
+}
+
+void InputManager::SubCommand(const char* name) {
+    if (!name) return;
+    auto it = m_commands.find(name);
+    if (it == m_commands.end()) return;
+    if (--it->second->refCount > 0) return;
+    const std::string removed = it->first;
+    m_commands.erase(it);
+    DebugPrint(L"InputManager::SubCommand : コマンド \"%s\" を削除\r\n", removed);
+}
+
+void InputManager::Bind(BindingMap& bindings, const char* name) {
+    if (!name) return;
+    AddCommand(name);
+    ++bindings[name];
+}
+
+void InputManager::Unbind(BindingMap& bindings, const char* name) {
+    if (!name) return;
+    auto it = bindings.find(name);
+    if (it == bindings.end()) return;
+    SubCommand(name);
+    if (--it->second <= 0) bindings.erase(it);
+}
+
+void InputManager::BindKey(int keyCode, const char* name) {
+    if (keyCode < 0 || keyCode >= kKeyCount) return;
+    Bind(m_keySlots[keyCode], name);
+}
+
+void InputManager::UnbindKey(int keyCode, const char* name) {
+    if (keyCode < 0 || keyCode >= kKeyCount) return;
+    Unbind(m_keySlots[keyCode], name);
+}
+
+void InputManager::BindPadButton(int slot, const char* name) {
+    if (slot < 0 || slot > kLastBindablePadSlot) return;
+    Bind(m_padSlots[0][slot], name);
+}
+
+void InputManager::UnbindPadButton(int slot, const char* name) {
+    if (slot < 0 || slot > kLastBindablePadSlot) return;
+    Unbind(m_padSlots[0][slot], name);
+}
+
+int InputManager::FindPadButton(const char* name) const {
+    if (!name) return -1;
+    for (int slot = 0; slot < kPadSlots; ++slot)
+        if (m_padSlots[0][slot].count(name)) return slot;
+    return -1;
+}
+
+const InputManager::InputCommand* InputManager::FindCommand(const char* name) const {
+    if (!name) return nullptr;
+    auto it = m_commands.find(name);
+    return it == m_commands.end() ? nullptr : it->second.get();
+}
+
+bool InputManager::IsCommandOn(const char* name) const {
+    const InputCommand* command = FindCommand(name);
+    return command && command->history.test(command->position);
+}
+
+bool InputManager::IsCommandPressed(const char* name) const {
+    const InputCommand* command = FindCommand(name);
+    if (!command) return false;
+    const int previous = (command->position + kHistoryFrames - 1) % kHistoryFrames;
+    return command->history.test(command->position) && !command->history.test(previous);
+}
+
+void InputManager::ClearCommandStates() {
+    for (auto& entry : m_commands) entry.second->history.reset(entry.second->position);
+}
+
+void InputManager::Update() {
+    for (auto& entry : m_commands) {
+        InputCommand& command = *entry.second;
+        command.position = (command.position + 1) % kHistoryFrames;
+        command.history.reset(command.position);
+    }
+    if (m_ignoreWhenInactive && g_pEnvironment && !g_pEnvironment->IsWindowActive()) return;
+    // Pads and keyboard are read here once the device layer opens them; with no
+    // device every command stays off this frame.
+}
+
+}  // namespace Quorvex
