@@ -1,19 +1,248 @@
 #include "engine/assets/devices/SoundManager.h"
 
+#include <cstring>
+#include <new>
+
+#include "engine/core/Utility.h"
+
 namespace Quorvex {
 
+namespace {
+
+constexpr const wchar_t* kLoadCaption = L"Sound Load ERROR";
+
+DWORD ReadU32(const BYTE* p) { return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24; }
+
+bool IsTag(const BYTE* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+
+DWORD LoadFailure(const wchar_t* message, const wchar_t* path, WaveData& wave) {
+    ReportSoundError(nullptr, kLoadCaption, FormatW(message, path ? path : L""));
+    wave.dataOffset = 0;
+    wave.dataLength = 0;
+    return 0;
+}
+
+// Formats the sound layer plays: PCM, 8 or 16 bits, one or two channels, whole
+// frames. Anything else would fail later with no word about the file.
+bool IsPlayable(const WAVEFORMATEX& f) {
+    return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
+           (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8 &&
+           f.nSamplesPerSec >= DSBFREQUENCY_MIN && f.nSamplesPerSec <= DSBFREQUENCY_MAX;
+}
+
+// The file's bytes as they are, without redirection: 0, or -1.
+int ReadPlainFile(const wchar_t* path, std::vector<BYTE>& bytes) {
+    bytes.clear();
+    const HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    const DWORD size = GetFileSize(file, nullptr);
+    DWORD read = 0;
+    bool ok = size != INVALID_FILE_SIZE;
+    if (ok) {
+        try {
+            bytes.resize(size);
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+    }
+    ok = ok && ReadFile(file, bytes.data(), size, &read, nullptr);
+    CloseHandle(file);
+    // A short read keeps what came: the parser then names what is missing.
+    if (ok) bytes.resize(read);
+    else std::vector<BYTE>().swap(bytes);
+    return ok ? 0 : -1;
+}
+
+}  // namespace
+
+DWORD ParseWave(const wchar_t* path, WaveData& wave) {
+    const BYTE* image = wave.image.data();
+    const size_t size = wave.image.size();
+    wave.dataOffset = 0;
+    wave.dataLength = 0;
+    if (size < 12 || !IsTag(image, "RIFF")) return LoadFailure(L"RIFFじゃない　？\r\n%s", path, wave);
+    if (!IsTag(image + 8, "WAVE")) return LoadFailure(L"WAVEじゃない　？\r\n%s", path, wave);
+    if (size < 20 || !IsTag(image + 12, "fmt ")) return LoadFailure(L"fmt じゃない　？？？\r\n%s", path, wave);
+    const DWORD formatSize = ReadU32(image + 16);
+    if (formatSize < 16 || formatSize > size - 20) return LoadFailure(L"fmt じゃない　？？？\r\n%s", path, wave);
+
+    wave.format = WAVEFORMATEX{};
+    std::memcpy(&wave.format, image + 20, std::min<size_t>(formatSize, sizeof(WAVEFORMATEX)));
+    if (wave.format.wFormatTag == WAVE_FORMAT_PCM) wave.format.cbSize = 0;
+    if (!IsPlayable(wave.format)) return LoadFailure(L"fmt じゃない　？？？\r\n%s", path, wave);
+
+    size_t at = 20 + size_t(formatSize);
+    // Every chunk header and body must lie inside the image.
+    while (size - at >= 8) {
+        const DWORD chunkSize = ReadU32(image + at + 4);
+        if (chunkSize > size - at - 8) break;
+        if (IsTag(image + at, "data")) {
+            wave.dataOffset = at + 8;
+            wave.dataLength = chunkSize;
+            return chunkSize;
+        }
+        at += 8 + size_t(chunkSize);
+    }
+    return LoadFailure(L"data がない　？？？\r\n%s", path, wave);
+}
+
+DWORD ReadWave(const wchar_t* path, DWORD key, WaveData& wave) {
+    wave = WaveData{};
+    if (!path) return 0;
+    const int read = key ? ReadWholeFile(path, wave.image) : ReadPlainFile(path, wave.image);
+    if (read != 0) return LoadFailure(L"ファイルをオープン出来ない\r\n%s", path, wave);
+    if (key && !wave.image.empty())
+        XorBuffer(static_cast<DWORD>(wave.image.size()), key, wave.image.data(), 0);
+    return ParseWave(path, wave);
+}
+
+SoundManager::~SoundManager() { ReleaseAll(); }
+
+void SoundManager::ReleaseAll() {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    std::map<std::wstring, SoundUnit*> units;
+    units.swap(m_sounds);
+    for (auto& entry : units) entry.second->Release();
+    SAFE_RELEASE(m_pListener);
+    SAFE_RELEASE(m_pPrimaryBuffer);
+    SAFE_RELEASE(m_pDirectSound);
+}
+
 HRESULT SoundManager::Initialize(HWND window) {
+    ReleaseAll();
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     m_window = window;
     m_masterVolume = 1.0f;
+
+    // Without a usable device the game goes on silent: every failure below is
+    // shown once, and then there is nothing for the other calls to reach.
+    if (FAILED(DirectSoundCreate8(&DSDEVID_DefaultPlayback, &m_pDirectSound, nullptr))) {
+        m_pDirectSound = nullptr;
+        ReportSoundError(window, L"ERROR", L"DirectSound の生成に失敗");
+        return S_FALSE;
+    }
+    if (FAILED(m_pDirectSound->SetCooperativeLevel(window, DSSCL_NORMAL)) &&
+        FAILED(m_pDirectSound->SetCooperativeLevel(window, DSSCL_NORMAL))) {
+        ReportSoundError(window, L"ERROR", L"協調レベルの設定に失敗");
+        ReleaseAll();
+        return S_FALSE;
+    }
+    DSBUFFERDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D;
+    HRESULT hr = m_pDirectSound->CreateSoundBuffer(&desc, &m_pPrimaryBuffer, nullptr);
+    if (FAILED(hr)) {
+        m_pPrimaryBuffer = nullptr;
+        ReportSoundError(window, L"ERROR", FormatW(L"バッファの生成に失敗(hr=%d)", static_cast<int>(hr)));
+        ReleaseAll();
+        return S_FALSE;
+    }
+    hr = m_pPrimaryBuffer->QueryInterface(IID_IDirectSound3DListener, reinterpret_cast<void**>(&m_pListener));
+    SAFE_RELEASE(m_pPrimaryBuffer);
+    if (FAILED(hr)) {
+        m_pListener = nullptr;
+        ReportSoundError(window, L"ERROR", L"IDirectSound3DListener インターフェイスの取得に失敗");
+        ReleaseAll();
+        return S_FALSE;
+    }
+    m_pListener->SetPosition(0.0f, 0.0f, 0.0f, DS3D_DEFERRED);
+    m_pListener->SetDopplerFactor(1.0f, DS3D_DEFERRED);
     return S_OK;
 }
 
-SoundUnit* SoundManager::FindSound(const wchar_t*) const { return nullptr; }
+bool SoundManager::HasDevice() const {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    return m_pListener != nullptr;
+}
 
-void SoundManager::SetVolume(float volume) { m_masterVolume = volume; }
+HRESULT SoundManager::LoadSound(const wchar_t* id, const wchar_t* path, bool is3D, float volume, DWORD interval,
+                                DWORD key) {
+    if (!id || !path) return E_INVALIDARG;
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    if (!m_pDirectSound) return E_FAIL;  // no device: already reported once
 
-void SoundManager::StopAll() {}
+    WaveData wave;
+    if (ReadWave(path, key, wave) == 0) {
+        ReportSoundError(m_window, L"ERROR", L"Wave フォーマット、データの取得を失敗");
+        return E_FAIL;
+    }
+    SoundUnit* unit = new SoundUnit(id, this);
+    unit->AddRef();
+    const HRESULT hr = unit->CreateBuffer(m_pDirectSound, wave.format, wave.Data(), wave.dataLength, is3D, m_window);
+    if (FAILED(hr)) {
+        unit->Release();
+        return hr;
+    }
+    unit->SetVolume(volume);
+    unit->SetInterval(interval);
+    unit->SetMasterFactor(m_masterVolume);
+    AddSound(unit);
+    unit->Release();
+    return S_OK;
+}
 
-void SoundManager::UpdateListener() {}
+SoundUnit* SoundManager::FindSound(const wchar_t* id) const {
+    if (!id) return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    const auto found = m_sounds.find(id);
+    return found == m_sounds.end() ? nullptr : found->second;
+}
+
+int SoundManager::AddSound(SoundUnit* unit) {
+    if (!unit) return -1;
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    unit->AddRef();
+    const int replaced = RemoveSound(unit->GetId().c_str()) == 0 ? 1 : 0;
+    m_sounds[unit->GetId()] = unit;
+    return replaced;
+}
+
+int SoundManager::RemoveSound(const wchar_t* id) {
+    if (!id) return 1;
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    const auto found = m_sounds.find(id);
+    if (found == m_sounds.end()) return 1;
+    SoundUnit* unit = found->second;
+    m_sounds.erase(found);
+    unit->Release();
+    return 0;
+}
+
+void SoundManager::SetVolume(float volume) {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    if (volume == m_masterVolume) return;
+    m_masterVolume = volume;
+    for (auto& entry : m_sounds) entry.second->SetMasterFactor(volume);
+}
+
+float SoundManager::GetVolume() const {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    return m_masterVolume;
+}
+
+void SoundManager::StopAll() {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    for (auto& entry : m_sounds) entry.second->Stop();
+}
+
+void SoundManager::SetListenerPosition(const AreaPos& position) {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    m_listenerPosition = position;
+}
+
+AreaPos SoundManager::GetListenerPosition() const {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    return m_listenerPosition;
+}
+
+void SoundManager::UpdateListener() {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    if (!m_pListener) return;
+    const D3DXVECTOR3 world = m_listenerPosition.ToWorld();
+    m_pListener->SetPosition(world.x, world.y, world.z, DS3D_DEFERRED);
+    for (auto& entry : m_sounds) entry.second->Update();
+    m_pListener->CommitDeferredSettings();
+}
 
 }  // namespace Quorvex
