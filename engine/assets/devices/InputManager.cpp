@@ -1,9 +1,21 @@
 #include "engine/assets/devices/InputManager.h"
 
+#include <new>
+
+#include "engine/assets/devices/InputDevice.h"
 #include "engine/core/Environment.h"
 #include "engine/core/MessageLogManager.h"
+#include "engine/core/MessageTable.h"
 
 namespace Quorvex {
+
+namespace {
+
+constexpr const wchar_t* kCreateDeviceSource = L"InputManager::CreateInputDevice";
+constexpr int kDirectionSlots = 4;  // left, up, right, down: directions 1, 2, 4, 8
+constexpr int kButtonSlots = 32;
+
+}  // namespace
 
 InputManager::InputManager() = default;
 
@@ -13,6 +25,7 @@ InputManager::~InputManager() {
         m_commands.begin()->second->refCount = 1;
         SubCommand(m_commands.begin()->first.c_str());
     }
+    SAFE_RELEASE(m_pDevice);
 }
 
 int InputManager::Initialize(HWND window, HINSTANCE instance) {
@@ -23,7 +36,22 @@ int InputManager::Initialize(HWND window, HINSTANCE instance) {
     return 0;
 }
 
-int InputManager::CreateInputDevice(HINSTANCE, HWND) { return 0; }
+int InputManager::CreateInputDevice(HINSTANCE instance, HWND window) {
+    InputDevice* device = new (std::nothrow) InputDevice();
+    if (!device) return -1;
+    device->AddRef();
+    if (FAILED(device->Initialize(instance, window))) {
+        MessageTable::Log(41, kCreateDeviceSource);
+        device->Release();
+        return -2;
+    }
+    SAFE_RELEASE(m_pDevice);
+    m_pDevice = device;
+    MessageTable::Log(42, kCreateDeviceSource);
+    MessageLogManager::Instance().Log(kCreateDeviceSource,
+                                      FormatW(L"有効パッド数 : %d", m_pDevice->GetPadCount()).c_str());
+    return 0;
+}
 
 void InputManager::AddCommand(const char* name) {
     if (!name) return;
@@ -111,6 +139,17 @@ void InputManager::ClearCommandStates() {
     for (auto& entry : m_commands) entry.second->history.reset(entry.second->position);
 }
 
+void InputManager::Fire(const BindingMap& bindings) {
+    for (const auto& binding : bindings) {
+        auto it = m_commands.find(binding.first);
+        if (it == m_commands.end()) {
+            AddCommand(binding.first.c_str());
+            it = m_commands.find(binding.first);
+        }
+        it->second->history.set(it->second->position);
+    }
+}
+
 void InputManager::Update() {
     for (auto& entry : m_commands) {
         InputCommand& command = *entry.second;
@@ -118,8 +157,50 @@ void InputManager::Update() {
         command.history.reset(command.position);
     }
     if (m_ignoreWhenInactive && g_pEnvironment && !g_pEnvironment->IsWindowActive()) return;
-    // Pads and keyboard are read here once the device layer opens them; with no
-    // device every command stays off this frame.
+    if (!m_pDevice) return;
+
+    // Only pad 0 is read; the other pads' states stay zero.
+    m_pDevice->PollPad(0);
+    const InputDevice::PadRecord& record = m_pDevice->GetPadRecord();
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        const DIJOYSTATE* state = m_pDevice->HasPad(pad) ? &record.states[pad] : nullptr;
+        for (int slot = 0; slot < kPadSlots; ++slot) {
+            const BindingMap& bindings = m_padSlots[pad][slot];
+            if (bindings.empty()) continue;
+            const bool down =
+                slot < kDirectionSlots
+                    ? TestPadAxisDirection(state, record.deadZoneX, record.deadZoneY, 1 << slot)
+                    : state && slot - kDirectionSlots < kButtonSlots &&
+                          (state->rgbButtons[slot - kDirectionSlots] & 0x80) != 0;
+            if (down) Fire(bindings);
+        }
+    }
+
+    if (!m_pDevice->ReadKeyboard()) return;
+    const BYTE* keys = m_pDevice->GetKeyState();
+    for (int key = 0; key < kKeyCount; ++key)
+        if (keys[key] & 0x80) Fire(m_keySlots[key]);
+}
+
+const DIJOYSTATE* InputManager::GetPadState() const {
+    if (!m_pDevice || !m_pDevice->HasPad(0)) return nullptr;
+    return &m_pDevice->GetPadRecord().states[0];
+}
+
+int InputManager::GetPadDeadZoneX() const {
+    return m_pDevice ? m_pDevice->GetPadRecord().deadZoneX : InputDevice::kDefaultDeadZone;
+}
+
+int InputManager::GetPadDeadZoneY() const {
+    return m_pDevice ? m_pDevice->GetPadRecord().deadZoneY : InputDevice::kDefaultDeadZone;
+}
+
+bool InputManager::IsPadInputOn(int input) const {
+    const DIJOYSTATE* state = GetPadState();
+    if (!state || input < 0) return false;
+    if (input < kDirectionSlots)
+        return TestPadAxisDirection(state, GetPadDeadZoneX(), GetPadDeadZoneY(), 1 << input);
+    return input - kDirectionSlots < kButtonSlots && (state->rgbButtons[input - kDirectionSlots] & 0x80) != 0;
 }
 
 }  // namespace Quorvex

@@ -10,9 +10,12 @@
 #include <string>
 
 #include "engine/core/ReferCounter.h"
+#include "platform/dinput/dinput.h"
 #include "platform/win32/win32.h"
 
 namespace Quorvex {
+
+class InputDevice;
 
 class InputManager : public IUnknown, public ReferCounter {
 public:
@@ -28,11 +31,11 @@ public:
     QUORVEX_IUNKNOWN_BY_REFER_COUNTER
     int GetRefCount() const { return GetReferenceCount(); }
 
-    // Sets up the command history and the key and pad slots, then the device:
+    // Sets up the device, then the command history and the key and pad slots:
     // 0, or -1 when the device cannot be set up.
     int Initialize(HWND window, HINSTANCE instance);
-    // The keyboard and pad readers. Until the device layer exists no device is
-    // opened, so no key or pad ever fires: 0.
+    // The keyboard, pad and mouse readers: 0, -1 when out of memory, -2 when
+    // DirectInput cannot be set up (logged). Logs the number of pads found.
     int CreateInputDevice(HINSTANCE instance, HWND window);
 
     // A command lives while bindings or explicit additions hold it.
@@ -56,8 +59,17 @@ public:
 
     // Nothing reads as held or pressed until the next Update.
     void ClearCommandStates();
-    // Once per frame, after the scene tree's update.
+    // Once per frame, after the scene tree's update: reads pad 0 and the
+    // keyboard and sets the current bit of every command bound to what is down.
     void Update();
+
+    // Pad 0 as game code reads it: its state as of the last Update (null when
+    // no pad was found at set-up), its dead zones, and whether pad input i is
+    // held (0-3 the stick left, up, right, down; 4 + b button b).
+    const DIJOYSTATE* GetPadState() const;
+    int GetPadDeadZoneX() const;
+    int GetPadDeadZoneY() const;
+    bool IsPadInputOn(int input) const;
 
     // While set (the default), no input is taken when the window is inactive.
     void SetInactiveWindowFlag(bool on) { m_ignoreWhenInactive = on; }
@@ -75,6 +87,10 @@ private:
     void Bind(BindingMap& bindings, const char* name);
     void Unbind(BindingMap& bindings, const char* name);
     const InputCommand* FindCommand(const char* name) const;
+    // Sets this frame's bit of every command bound in the map.
+    void Fire(const BindingMap& bindings);
+
+    InputDevice* m_pDevice = nullptr;
 
     std::map<std::string, std::unique_ptr<InputCommand>> m_commands;
     std::array<BindingMap, kKeyCount> m_keySlots;
