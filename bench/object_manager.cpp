@@ -24,6 +24,7 @@
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
 #include "tests/engine/render/FakeDevice.h"
+#include "tests/platform/d3d9/test_device.h"
 
 using Quorvex::CalcVertexSet;
 using Quorvex::ObjectManager;
@@ -74,20 +75,7 @@ struct Scene {
 
     Scene(DeviceKind kind, int jobs) {
         if (kind == kGlDevice) {
-            d3d = Direct3DCreate9(D3D_SDK_VERSION);
-            D3DPRESENT_PARAMETERS pp{};
-            pp.BackBufferWidth = 640;
-            pp.BackBufferHeight = 480;
-            pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-            pp.BackBufferCount = 1;
-            pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-            pp.Windowed = TRUE;
-            pp.EnableAutoDepthStencil = TRUE;
-            pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-            pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-            if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                                 D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device)))
-                return;
+            if (FAILED(CreateTestDevice(640, 480, &d3d, &device))) return;
         } else if (kind == kNullDevice) {
             auto* fake = new render_test::FakeDevice();
             fake->keepDrawData = false;

@@ -18,13 +18,21 @@
 
 namespace orv::d3d9 {
 
-void LogError(const char* format, ...) {
+void LogLine(const char* source, std::string_view text) {
+    OutputDebugStringW(Utf8ToWide(std::string(source) + ": " + std::string(text) + "\n").c_str());
+}
+
+void LogLineV(const char* source, const char* format, va_list args) {
     char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
+    LogLine(source, text);
+}
+
+void LogError(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    LogLineV("d3d9", format, args);
     va_end(args);
-    OutputDebugStringW(Utf8ToWide(std::string("d3d9: ") + text + "\n").c_str());
 }
 
 namespace {
@@ -36,6 +44,19 @@ namespace {
 int PinLibrary(dl_phdr_info* info, size_t, void*) {
     if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
     return 0;
+}
+
+// The resource-creating calls: the answer is cleared first, and no resource
+// is shared between processes here.
+template <class Impl, class Interface, class... Args>
+HRESULT CreateResource(Interface** answer, HANDLE* shared, Args... args) {
+    if (!answer) return D3DERR_INVALIDCALL;
+    *answer = nullptr;
+    if (shared) return D3DERR_INVALIDCALL;
+    Impl* created = nullptr;
+    const HRESULT hr = Impl::Create(args..., &created);
+    *answer = created;
+    return hr;
 }
 
 }  // namespace
@@ -326,35 +347,17 @@ HRESULT DeviceImpl::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
 
 HRESULT DeviceImpl::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                   D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) {
-    if (!texture) return D3DERR_INVALIDCALL;
-    *texture = nullptr;
-    if (shared) return D3DERR_INVALIDCALL;
-    TextureImpl* created = nullptr;
-    const HRESULT hr = TextureImpl::Create(this, width, height, levels, usage, format, pool, &created);
-    *texture = created;
-    return hr;
+    return CreateResource<TextureImpl>(texture, shared, this, width, height, levels, usage, format, pool);
 }
 
 HRESULT DeviceImpl::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                        IDirect3DVertexBuffer9** buffer, HANDLE* shared) {
-    if (!buffer) return D3DERR_INVALIDCALL;
-    *buffer = nullptr;
-    if (shared) return D3DERR_INVALIDCALL;
-    VertexBufferImpl* created = nullptr;
-    const HRESULT hr = VertexBufferImpl::Create(this, length, usage, fvf, pool, &created);
-    *buffer = created;
-    return hr;
+    return CreateResource<VertexBufferImpl>(buffer, shared, this, length, usage, fvf, pool);
 }
 
 HRESULT DeviceImpl::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                       IDirect3DIndexBuffer9** buffer, HANDLE* shared) {
-    if (!buffer) return D3DERR_INVALIDCALL;
-    *buffer = nullptr;
-    if (shared) return D3DERR_INVALIDCALL;
-    IndexBufferImpl* created = nullptr;
-    const HRESULT hr = IndexBufferImpl::Create(this, length, usage, format, pool, &created);
-    *buffer = created;
-    return hr;
+    return CreateResource<IndexBufferImpl>(buffer, shared, this, length, usage, format, pool);
 }
 
 HRESULT DeviceImpl::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,

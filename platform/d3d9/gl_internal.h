@@ -1,5 +1,6 @@
-// What the effect runtime needs from the device to draw with its own GLSL
-// programs. Platform-internal: the engine never includes this header.
+// What the effect runtime and the other D3DX objects need from the device to
+// draw with their own GLSL programs, and the error log they share with it.
+// Platform-internal: the engine never includes this header.
 //
 // Vertex inputs: the device binds each element of the current declaration (or
 // FVF) at each draw to the attribute location of its usage below (usage index
@@ -36,6 +37,11 @@
 //     comes from the pixel's view depth and fogCoord is not used, as in
 //     Direct3D 9. Alpha is left as it is. With fog off only the alpha test runs.
 #pragma once
+#include <cstdarg>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
 #include "platform/d3d9/d3d9.h"
 
 namespace orv::d3d9 {
@@ -45,6 +51,22 @@ namespace orv::d3d9 {
 const char* VertexPrelude();
 const char* FragmentPrelude();
 
+enum class GlslStage { Vertex, Fragment };
+
+// Compiles one stage: the stage's prelude, a line break, then `sources` in
+// order. Answers the shader object, or 0 with the compiler's log in
+// *errorLog (which may be null).
+unsigned CompileShader(GlslStage stage, std::initializer_list<const char*> sources, std::string* errorLog);
+
+// Links a vertex and a fragment shader; the shaders stay the caller's.
+// Answers the program, or 0 with the linker's log in *errorLog.
+unsigned LinkProgram(unsigned vertexShader, unsigned fragmentShader, std::string* errorLog);
+
+// A whole program from one vertex and one fragment source, each put after its
+// prelude. Answers the program, or 0 with "compiling failed: <log>" or
+// "linking failed: <log>" in *errorLog.
+unsigned CompileProgram(const char* vertexSource, const char* fragmentSource, std::string* errorLog);
+
 // Makes `program` the one the next draws of `device` use; 0 returns to the
 // device's own program. The effect runtime binds it itself to set its uniforms;
 // the device binds it again at each draw.
@@ -53,6 +75,12 @@ void UseProgram(IDirect3DDevice9* device, unsigned program);
 // The GL texture object (GL_TEXTURE_2D) behind a texture; 0 for null or for a
 // texture that lives only in system memory.
 unsigned TextureName(IDirect3DBaseTexture9* texture);
+
+// Writes one line "<source>: <text>" to the debug output: the error log of
+// the device and of the D3DX functions.
+void LogLine(const char* source, std::string_view text);
+// The same with printf-style text.
+void LogLineV(const char* source, const char* format, va_list args) __attribute__((format(printf, 2, 0)));
 
 }  // namespace orv::d3d9
 

@@ -1,5 +1,8 @@
-// GLSL the device shares with the effect runtime (preludes, built-in
-// uniforms) and the device's own program for draws without an effect.
+// GLSL the device shares with the effect runtime and the fonts (preludes,
+// built-in uniforms, compiling and linking with one kind of error log) and
+// the device's own program for draws without an effect.
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -135,21 +138,26 @@ constexpr const char kFixedFragment[] =
     "    orv_outColor = orv_ApplyFog(color, orv_vFog);\n"
     "}\n";
 
-GLuint Compile(GLenum stage, const std::string& prelude, const char* body) {
-    const GLuint shader = glCreateShader(stage);
-    const char* sources[2] = {prelude.c_str(), body};
-    glShaderSource(shader, 2, sources, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        LogError("device program: compiling failed: %s", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
+void SetLog(std::string* errorLog, std::string text) {
+    if (errorLog) *errorLog = std::move(text);
+}
+
+// Whether compiling a shader or linking a program worked; if not, the whole
+// log (without the line breaks the compilers end it with) goes to *errorLog.
+bool Succeeded(GLuint object, bool program, std::string* errorLog) {
+    GLint ok = GL_FALSE, length = 0;
+    if (program) glGetProgramiv(object, GL_LINK_STATUS, &ok);
+    else glGetShaderiv(object, GL_COMPILE_STATUS, &ok);
+    if (ok) return true;
+    if (program) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<size_t>(std::max(length, 1)), '\0');
+    if (program) glGetProgramInfoLog(object, length, nullptr, log.data());
+    else glGetShaderInfoLog(object, length, nullptr, log.data());
+    log.resize(std::strlen(log.c_str()));
+    while (!log.empty() && (log.back() == '\n' || log.back() == ' ')) log.pop_back();
+    SetLog(errorLog, std::move(log));
+    return false;
 }
 
 }  // namespace
@@ -158,27 +166,53 @@ const char* VertexPrelude() { return VertexPreludeText().c_str(); }
 
 const char* FragmentPrelude() { return FragmentPreludeText().c_str(); }
 
-GLuint BuildFixedFunctionProgram() {
-    const GLuint vertex = Compile(GL_VERTEX_SHADER, VertexPreludeText(), kFixedVertex);
-    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentPreludeText(), kFixedFragment);
-    GLuint program = 0;
-    if (vertex && fragment) {
-        program = glCreateProgram();
-        glAttachShader(program, vertex);
-        glAttachShader(program, fragment);
-        glLinkProgram(program);
-        GLint ok = GL_FALSE;
-        glGetProgramiv(program, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            char log[2048] = {};
-            glGetProgramInfoLog(program, sizeof log, nullptr, log);
-            LogError("device program: linking failed: %s", log);
-            glDeleteProgram(program);
-            program = 0;
-        }
+unsigned CompileShader(GlslStage stage, std::initializer_list<const char*> sources, std::string* errorLog) {
+    const bool vertex = stage == GlslStage::Vertex;
+    const GLuint shader = glCreateShader(vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
+    if (!shader) {
+        SetLog(errorLog, "no OpenGL context to compile shaders in");
+        return 0;
     }
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
+    std::vector<const char*> all = {vertex ? VertexPrelude() : FragmentPrelude(), "\n"};
+    all.insert(all.end(), sources.begin(), sources.end());
+    glShaderSource(shader, static_cast<GLsizei>(all.size()), all.data(), nullptr);
+    glCompileShader(shader);
+    if (Succeeded(shader, false, errorLog)) return shader;
+    glDeleteShader(shader);
+    return 0;
+}
+
+unsigned LinkProgram(unsigned vertexShader, unsigned fragmentShader, std::string* errorLog) {
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    glLinkProgram(program);
+    if (Succeeded(program, true, errorLog)) return program;
+    glDeleteProgram(program);
+    return 0;
+}
+
+unsigned CompileProgram(const char* vertexSource, const char* fragmentSource, std::string* errorLog) {
+    std::string log;
+    const GLuint vertex = CompileShader(GlslStage::Vertex, {vertexSource}, &log);
+    const GLuint fragment = vertex ? CompileShader(GlslStage::Fragment, {fragmentSource}, &log) : 0;
+    GLuint program = 0;
+    if (!fragment) {
+        SetLog(errorLog, "compiling failed: " + log);
+    } else {
+        program = LinkProgram(vertex, fragment, &log);
+        if (!program) SetLog(errorLog, "linking failed: " + log);
+    }
+    // A linked program keeps what it needs of its shaders.
+    if (vertex) glDeleteShader(vertex);
+    if (fragment) glDeleteShader(fragment);
+    return program;
+}
+
+GLuint BuildFixedFunctionProgram() {
+    std::string error;
+    const GLuint program = CompileProgram(kFixedVertex, kFixedFragment, &error);
+    if (!program) LogError("device program: %s", error.c_str());
     return program;
 }
 

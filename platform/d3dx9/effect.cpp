@@ -36,18 +36,6 @@ const char* GlslType(const ParamDecl& p) {
     return kVec[p.cols - 1];
 }
 
-std::string InfoLog(GLuint object, bool program) {
-    GLint length = 0;
-    if (program) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
-    else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
-    std::string log(static_cast<size_t>(std::max(length, 1)), '\0');
-    if (program) glGetProgramInfoLog(object, length, nullptr, log.data());
-    else glGetShaderInfoLog(object, length, nullptr, log.data());
-    log.resize(std::strlen(log.c_str()));
-    while (!log.empty() && (log.back() == '\n' || log.back() == ' ')) log.pop_back();
-    return log;
-}
-
 // How a source value becomes a parameter component.
 enum class Source { Float, Int };
 
@@ -427,23 +415,15 @@ private:
         if (found != shaders_.end()) return found->second;
         const auto& b = desc_.blocks[block];
         bool vertex = b.stage == orv::d3dx9::fx::Stage::Vertex;
-        GLuint shader = glCreateShader(vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
-        if (!shader) {
-            error = "no OpenGL context to compile shaders in";
-            return 0;
-        }
         std::string body = "#line " + std::to_string(b.line) + "\n" + b.code + "\n";
-        const char* prelude = vertex ? orv::d3d9::VertexPrelude() : orv::d3d9::FragmentPrelude();
-        const char* sources[] = {prelude, "\n", header_.c_str(), body.c_str()};
-        glShaderSource(shader, 4, sources, nullptr);
-        glCompileShader(shader);
-        GLint ok = GL_FALSE;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-        if (!ok) {
+        std::string log;
+        const GLuint shader = orv::d3d9::CompileShader(
+            vertex ? orv::d3d9::GlslStage::Vertex : orv::d3d9::GlslStage::Fragment, {header_.c_str(), body.c_str()},
+            &log);
+        if (!shader) {
             error = std::string(vertex ? "vertex" : "fragment") + " shader" +
                     (b.name.empty() ? std::string() : " " + b.name) + " (line " + std::to_string(b.line) +
-                    "): " + InfoLog(shader, false);
-            glDeleteShader(shader);
+                    "): " + log;
             return 0;
         }
         shaders_[block] = shader;
@@ -462,15 +442,10 @@ private:
         Program program;
         program.vertex = vertex;
         program.fragment = fragment;
-        program.program = glCreateProgram();
-        glAttachShader(program.program, vs);
-        glAttachShader(program.program, fs);
-        glLinkProgram(program.program);
-        GLint ok = GL_FALSE;
-        glGetProgramiv(program.program, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            error = where + "link: " + InfoLog(program.program, true);
-            glDeleteProgram(program.program);
+        std::string log;
+        program.program = orv::d3d9::LinkProgram(vs, fs, &log);
+        if (!program.program) {
+            error = where + "link: " + log;
             return -1;
         }
         AssignSamplers(program);
@@ -579,13 +554,7 @@ private:
 };
 
 HRESULT Fail(const std::string& message, LPD3DXBUFFER* errors) {
-    std::string line = "D3DXCreateEffect: " + message + "\n";
-    int n = MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, nullptr, 0);
-    if (n > 0) {
-        std::wstring wide(static_cast<size_t>(n), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), n);
-        OutputDebugStringW(wide.c_str());
-    }
+    orv::d3d9::LogLine("D3DXCreateEffect", message);
     if (errors && SUCCEEDED(D3DXCreateBuffer(static_cast<DWORD>(message.size() + 1), errors)))
         std::memcpy((*errors)->GetBufferPointer(), message.c_str(), message.size() + 1);
     return E_FAIL;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/d3d9/gl_internal.h"
@@ -46,45 +47,10 @@ constexpr const char kFragmentShader[] =
     "    fontOutColor = vec4(fontVColor.rgb, fontVColor.a * coverage);\n"
     "}\n";
 
-GLuint CompileStage(GLenum stage, const char* prelude, const char* body) {
-    const GLuint shader = glCreateShader(stage);
-    if (!shader) return 0;
-    const char* sources[] = {prelude, "\n", body};
-    glShaderSource(shader, 3, sources, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        LogError("fonts: shader: %s", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 GLuint BuildProgram() {
-    const GLuint vs = CompileStage(GL_VERTEX_SHADER, orv::d3d9::VertexPrelude(), kVertexShader);
-    const GLuint fs = vs ? CompileStage(GL_FRAGMENT_SHADER, orv::d3d9::FragmentPrelude(), kFragmentShader) : 0;
-    GLuint program = 0;
-    if (vs && fs) {
-        program = glCreateProgram();
-        glAttachShader(program, vs);
-        glAttachShader(program, fs);
-        glLinkProgram(program);
-        GLint ok = GL_FALSE;
-        glGetProgramiv(program, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            char log[1024] = {};
-            glGetProgramInfoLog(program, sizeof log, nullptr, log);
-            LogError("fonts: program: %s", log);
-            glDeleteProgram(program);
-            program = 0;
-        }
-    }
-    if (vs) glDeleteShader(vs);
-    if (fs) glDeleteShader(fs);
+    std::string error;
+    const GLuint program = orv::d3d9::CompileProgram(kVertexShader, kFragmentShader, &error);
+    if (!program) LogError("fonts: %s", error.c_str());
     return program;
 }
 

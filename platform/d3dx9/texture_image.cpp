@@ -4,22 +4,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <new>
-#include <string>
 
-#include "platform/win32/services.h"
+#include "platform/d3d9/gl_internal.h"
 
 namespace orv::d3dx9 {
 
 void LogError(const char* format, ...) {
-    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    orv::d3d9::LogLineV("d3dx9", format, args);
     va_end(args);
-    OutputDebugStringW(Utf8ToWide(std::string("d3dx9: ") + text + "\n").c_str());
 }
 
 namespace {

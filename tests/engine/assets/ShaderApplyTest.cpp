@@ -13,6 +13,7 @@
 #include "engine/assets/shaders/Shader_Sprite2D.h"
 #include "engine/assets/shaders/Shader_Sprite3D.h"
 #include "engine/core/render/RenderParameter.h"
+#include "platform/d3d9/test_device.h"
 
 using namespace Quorvex;
 
@@ -38,20 +39,7 @@ public:
 class ShaderOnDevice : public ::testing::Test {
 protected:
     void SetUp() override {
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 32;
-        pp.BackBufferHeight = 16;
-        pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                     &pp, &device_),
-                  D3D_OK);
+        ASSERT_EQ(CreateTestDevice(32, 16, &d3d_, &device_), D3D_OK);
         manager_ = new ShaderManager();
         manager_->AddRef();
         manager_->SetDevice(device_);

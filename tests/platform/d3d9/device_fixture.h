@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
+#include "test_device.h"
 
 struct Rgba {
     uint8_t r, g, b, a;
@@ -46,21 +47,7 @@ protected:
     static constexpr UINT kHeight = 48;
 
     void SetUp() override {
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                     &pp, &device_),
-                  D3D_OK);
+        ASSERT_EQ(CreateTestDevice(kWidth, kHeight, &d3d_, &device_), D3D_OK);
         // Depth starts undefined, as in Direct3D.
         ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0), D3D_OK);
     }

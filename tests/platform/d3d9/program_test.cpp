@@ -15,29 +15,9 @@ namespace {
 
 // A program as the effect runtime builds one: prelude first, then its code.
 GLuint BuildProgram(const char* vertex, const char* fragment) {
-    auto compile = [](GLenum stage, const char* prelude, const char* body) {
-        const GLuint shader = glCreateShader(stage);
-        const char* sources[2] = {prelude, body};
-        glShaderSource(shader, 2, sources, nullptr);
-        glCompileShader(shader);
-        GLint ok = 0;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        EXPECT_TRUE(ok) << log;
-        return shader;
-    };
-    const GLuint vs = compile(GL_VERTEX_SHADER, orv::d3d9::VertexPrelude(), vertex);
-    const GLuint fs = compile(GL_FRAGMENT_SHADER, orv::d3d9::FragmentPrelude(), fragment);
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    EXPECT_TRUE(ok);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
+    std::string error;
+    const GLuint program = orv::d3d9::CompileProgram(vertex, fragment, &error);
+    EXPECT_NE(program, 0u) << error;
     return program;
 }
 
@@ -143,6 +123,28 @@ TEST_F(ProgramTest, NullShadersReturnToTheDevicesProgram) {
     DrawScreenQuad(0, 0, 4, 4, 0xFF123456);
     ReadBack();
     EXPECT_EQ(At(1, 1), (Rgba{0x12, 0x34, 0x56, 0xFF}));
+}
+
+// A broken program is no program, and its log says which step failed and why.
+TEST_F(DeviceTest, BrokenProgramsFailWithTheCompilersReason) {
+    struct Case {
+        const char* vertex;
+        const char* fragment;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"void main() { gl_Position = undeclared; }\n", kFragment, "compiling failed: "},
+        {kVertex, "out vec4 c;\nvoid main() { c = vec4(1.0) }\n", "compiling failed: "},
+        {kVertex, "out vec4 c;\nvoid NotMain() { }\n", "linking failed: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        std::string error;
+        EXPECT_EQ(orv::d3d9::CompileProgram(c.vertex, c.fragment, &error), 0u);
+        EXPECT_EQ(error.rfind(c.says, 0), 0u) << error;
+        EXPECT_GT(error.size(), std::strlen(c.says)) << "no reason given";
+    }
+    EXPECT_EQ(orv::d3d9::CompileProgram(kVertex, "void broken(", nullptr), 0u);
 }
 
 // The loader thread fills a texture on its own context; the device's thread

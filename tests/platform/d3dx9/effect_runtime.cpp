@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d9/test_device.h"
 #include "platform/d3dx9/d3dx9.h"
 
 namespace {
@@ -40,20 +41,7 @@ std::string ReadEffectFile(const char* name) {
 class EffectRuntime : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp = {};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
-                  D3D_OK);
+        ASSERT_EQ(CreateTestDevice(kSize, kSize, &d3d_, &device_), D3D_OK);
     }
     static void TearDownTestSuite() {
         SAFE_RELEASE(device_);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/d3d9/test_device.h"
 #include "platform/d3dx9/d3dx9.h"
 
 inline constexpr const wchar_t* kGothic = L"ＭＳ　ゴシック";  // what the engine's own fonts ask for
@@ -25,20 +26,7 @@ protected:
     static constexpr int kHeight = 128;
 
     static void SetUpTestSuite() {
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
-                  D3D_OK);
+        ASSERT_EQ(CreateTestDevice(kWidth, kHeight, &d3d_, &device_), D3D_OK);
     }
     static void TearDownTestSuite() {
         SAFE_RELEASE(device_);
