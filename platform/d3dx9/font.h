@@ -140,6 +140,10 @@ struct FontFaceInfo {
 // is none with Japanese glyphs.
 bool ResolveFontFace(LPCWSTR faceName, UINT weight, BOOL italic, FontFaceInfo& info);
 
+// Whether the chosen face maps every printable character of `text`; the
+// first one it lacks goes to `firstMissing` when given.
+bool FontFaceCoversText(const FontFaceInfo& info, LPCWSTR text, WCHAR* firstMissing = nullptr);
+
 // The face a font made by D3DXCreateFontW uses; false for anything else.
 bool GetFontFaceInfo(ID3DXFont* font, FontFaceInfo& info);
 

@@ -150,4 +150,22 @@ bool ResolveFontFace(LPCWSTR faceName, UINT weight, BOOL italic, FontFaceInfo& i
     return true;
 }
 
+bool FontFaceCoversText(const FontFaceInfo& info, LPCWSTR text, WCHAR* firstMissing) {
+    if (!text) return true;
+    std::lock_guard<std::mutex> hold(g_lock);
+    int count = 0;
+    FcPattern* face = FcFreeTypeQuery(reinterpret_cast<const FcChar8*>(info.file.c_str()), info.index, nullptr, &count);
+    FcCharSet* charset = nullptr;
+    bool covered = face && FcPatternGetCharSet(face, FC_CHARSET, 0, &charset) == FcResultMatch && charset;
+    for (const WCHAR* c = text; covered && *c; ++c) {
+        if (*c < 0x20) continue;  // line breaks and tabs are layout, not glyphs
+        if (!FcCharSetHasChar(charset, static_cast<FcChar32>(*c))) {
+            covered = false;
+            if (firstMissing) *firstMissing = *c;
+        }
+    }
+    if (face) FcPatternDestroy(face);
+    return covered;
+}
+
 }  // namespace orv::d3dx9
