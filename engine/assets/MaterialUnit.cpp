@@ -1,6 +1,8 @@
 #include "engine/assets/MaterialUnit.h"
 
+#include "engine/core/AreaPos.h"
 #include "engine/core/MessageLogManager.h"
+#include "engine/core/MessageTable.h"
 #include "engine/core/Utility.h"
 
 namespace Quorvex {
@@ -78,6 +80,100 @@ void MaterialUnit::Clear() {
     ReleaseAll(m_textures, m_textureCount);
     ReleaseAll(m_normalMaps, m_normalMapCount);
     m_name.clear();
+}
+
+namespace {
+
+constexpr const wchar_t* kLoadTextureSource = L"MaterialUnit::LoadTexture";
+constexpr const wchar_t* kLoadNormalMapSource = L"MaterialUnit::LoadNormalMap";
+// D3DX's colour key: opaque magenta becomes transparent black.
+constexpr D3DCOLOR kColorKey = 0xFFFF00FF;
+
+int LoadTextureFile(const wchar_t* path, IDirect3DDevice9* device, DWORD key, IDirect3DTexture9** texture,
+                    bool logFailures) {
+    if (texture) *texture = nullptr;
+    std::vector<BYTE> bytes;
+    DWORD size = 0;
+    if (!path || !texture || ReadWholeFile(path, bytes, &size) < 0) {
+        if (logFailures) MessageLogManager::Instance().Log(kLoadTextureSource, L"テクスチャファイルの読み込みに失敗。");
+        return -1;
+    }
+    XorBuffer(size, key, bytes.data(), size);
+    const HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
+        device, bytes.data(), size, D3DX_DEFAULT, D3DX_DEFAULT, 0, 0, DEFAULTD3DFMT_TEXTURE, D3DPOOL_MANAGED,
+        D3DX_FILTER_POINT, D3DX_FILTER_POINT, kColorKey, nullptr, nullptr, texture);
+    if (FAILED(hr) || !*texture) {
+        if (*texture) (*texture)->Release();
+        *texture = nullptr;
+        if (logFailures) {
+            MessageTable::Log(40, kLoadTextureSource);
+            MessageLogManager::Instance().Log(kLoadTextureSource, L"テクスチャの作成に失敗。");
+        }
+        return -3;
+    }
+    (*texture)->GenerateMipSubLevels();
+    return 0;
+}
+
+}  // namespace
+
+int MaterialUnit::LoadTexture(const wchar_t* path, IDirect3DDevice9* device, DWORD key,
+                              IDirect3DTexture9** texture) {
+    return LoadTextureFile(path, device, key, texture, true);
+}
+
+int MaterialUnit::TryLoadTexture(const wchar_t* path, IDirect3DDevice9* device, DWORD key,
+                                 IDirect3DTexture9** texture) {
+    return LoadTextureFile(path, device, key, texture, false);
+}
+
+int MaterialUnit::LoadTextureAt(int index, const wchar_t* path, IDirect3DDevice9* device, DWORD key) {
+    IDirect3DTexture9* texture = nullptr;
+    const int result = LoadTexture(path, device, key, &texture);
+    if (result < 0) return result;
+    const int slot = SetTexture(index, texture);
+    texture->Release();
+    return slot;
+}
+
+HRESULT MaterialUnit::LoadNormalMap(DWORD key, const wchar_t* path, IDirect3DDevice9* device, DWORD flags,
+                                    float amplitude, IDirect3DTexture9** normalMap) {
+    if (!normalMap) return D3DERR_INVALIDCALL;
+    *normalMap = nullptr;
+    IDirect3DTexture9* source = nullptr;
+    HRESULT hr;
+    if (key != 0) {
+        std::vector<BYTE> bytes;
+        DWORD size = 0;
+        if (!path || ReadWholeFile(path, bytes, &size) < 0) {
+            MessageLogManager::Instance().Log(kLoadNormalMapSource, L"法線テクスチャファイルの読み込みに失敗。");
+            return -1;
+        }
+        XorBuffer(size, key, bytes.data(), size);
+        hr = D3DXCreateTextureFromFileInMemoryEx(device, bytes.data(), size, D3DX_DEFAULT, D3DX_DEFAULT, 0, 0,
+                                                 DEFAULTD3DFMT_NORMALTEXTURE, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
+                                                 D3DX_FILTER_NONE, 0, nullptr, nullptr, &source);
+    } else {
+        hr = D3DXCreateTextureFromFileExW(device, path, D3DX_DEFAULT, D3DX_DEFAULT, 0, 0,
+                                          DEFAULTD3DFMT_NORMALTEXTURE, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
+                                          D3DX_FILTER_NONE, 0, nullptr, nullptr, &source);
+    }
+    if (FAILED(hr) || !source) {
+        if (source) source->Release();
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    D3DSURFACE_DESC desc{};
+    hr = source->GetLevelDesc(0, &desc);
+    if (SUCCEEDED(hr))
+        hr = D3DXCreateTexture(device, desc.Width, desc.Height, 0, 0, DEFAULTD3DFMT_NORMALTEXTURE, D3DPOOL_MANAGED,
+                               normalMap);
+    if (SUCCEEDED(hr)) hr = D3DXComputeNormalMap(*normalMap, source, nullptr, flags, D3DX_CHANNEL_RED, amplitude);
+    if (FAILED(hr) && *normalMap) {
+        (*normalMap)->Release();
+        *normalMap = nullptr;
+    }
+    source->Release();
+    return hr;
 }
 
 IDirect3DTexture9* MaterialUnit::GetTexture(int index) const {

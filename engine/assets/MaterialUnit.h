@@ -46,6 +46,27 @@ public:
     // Releases every texture and normal map and empties the name.
     void Clear();
 
+    // A texture from an asset file: read whole (with the environment's
+    // redirection), descrambled in place with the key (0 changes nothing) and
+    // created managed with its full mip chain, point filtered, in
+    // DEFAULTD3DFMT_TEXTURE; pixels of exactly 0xFFFF00FF become transparent
+    // black. 0 with one counted reference in *texture; -1 the file could not
+    // be read, -3 no texture was made (both logged).
+    static int LoadTexture(const wchar_t* path, IDirect3DDevice9* device, DWORD key, IDirect3DTexture9** texture);
+    // The same without logging a failure: for a try that may miss.
+    static int TryLoadTexture(const wchar_t* path, IDirect3DDevice9* device, DWORD key, IDirect3DTexture9** texture);
+    // LoadTexture, then SetTexture(index, texture): the slot used, or the
+    // negative result of LoadTexture.
+    int LoadTextureAt(int index, const wchar_t* path, IDirect3DDevice9* device, DWORD key);
+    // A normal map computed from the red channel of a height image, in
+    // DEFAULTD3DFMT_NORMALTEXTURE with its full mip chain. A key other than 0
+    // reads the file (redirected) and descrambles it; key 0 opens the path as
+    // it is. The result of the last D3DX call (negative = failure; -1 when the
+    // file could not be read) with one counted reference in *normalMap on
+    // success, null otherwise.
+    static HRESULT LoadNormalMap(DWORD key, const wchar_t* path, IDirect3DDevice9* device, DWORD flags,
+                                 float amplitude, IDirect3DTexture9** normalMap);
+
     const std::string& GetName() const { return m_name; }
     // The number of textures held (empty entries not counted).
     int GetTextureCount() const { return m_textureCount; }

@@ -1,13 +1,16 @@
 #include "game/flow/SceneFirst.h"
 
+#include "engine/assets/ResourceManager.h"
 #include "engine/assets/devices/InputManager.h"
 #include "engine/assets/shaders/ShaderManager.h"
 #include "engine/assets/shaders/Shader_CopyTexture.h"
 #include "engine/core/DeviceSetup.h"
 #include "engine/core/Environment.h"
 #include "engine/core/FpsManager.h"
+#include "engine/core/MessageLogManager.h"
 #include "engine/core/WinMain.h"
 #include "engine/core/render/ObjectManager.h"
+#include "game/flow/LoadTaskFactory.h"
 
 using namespace Quorvex;
 
@@ -20,6 +23,53 @@ constexpr float kFirstFrameTime = 0.016f;
 
 // Program-wide: survives a scene that is made again.
 bool g_speedRun = false;
+
+// Every resource the game loads at start-up, in the order it is requested.
+const char* const kStartupResources[] = {
+    "matNone", "matEffect", "matEffect2D", "matEffectBeam", "matMist", "matAura", "matAura2", "matAura3",
+    "matReidan", "matHud", "matHud2", "matOption", "matOptionPanel", "matStageSelect", "matStgSelPanel",
+    "matStgSS1", "matTree_1", "matTree_2", "matTree_3-6", "matSkyNight", "matSkyWhite", "matFlare",
+    "matFlareBlack", "matTitleBG", "matTitleLogo", "matTitleLogo2", "matVelrin", "matVelrinKoma", "matBramel",
+    "matBramel2", "matDweli", "matDweli2", "matSpellDweli", "matFesko", "matSpellFesko", "matPentra",
+    "matSpellPentra", "matGralle", "matSpellGralle", "matOrsel", "matSpellOrsel", "matToska", "matSpellToska",
+    "matSpeak", "matMagicMissile", "matGnd1", "matGnd2", "ground_sea", "missile", "EnemySpellBg", "SkyDome",
+    "AfterBurner", "Mesh_Dweli", "Mesh_Fairy", "Mesh_Doll", "Mesh_Gnd", "Mesh_Gnd2_1", "Mesh_Gnd2_2",
+    "Mesh_Gnd2_3", "Mesh_Gnd3_1", "Mesh_Gnd4_1", "Mesh_Velrin", "Mesh_ShotPoint", "Mesh_SpellBg", "matSelWindow",
+    "matSelBramel", "matSelSpeak", "matSelTitle", "matSmoke", "Mesh_Ray", "Mesh_Yama1", "Mesh_Yama1p1",
+    "Mesh_Yama1p2", "Mesh_Yama2", "Mesh_Yama3", "Mesh_Yama3p1", "Mesh_Yama3p2", "Mesh_Yama_R1", "Mesh_Yama_R1P1",
+    "Mesh_Yama_R1P2", "Mesh_Yama_R2", "Mesh_Yama_R2P1", "Mesh_Yama_R2P2", "Mesh_Yama_L1", "Mesh_Yama_L1P1",
+    "Mesh_Yama_L1P2", "Mesh_Yama_L2", "Mesh_Yama_L2P1", "Mesh_Yama_L2P2", "Mesh_Yama_O2-1", "Mesh_Yama_O2-2",
+    "Mesh_Yama_BL", "Mesh_Yama_BR", "Mesh_Doukutsu2_1", "Mesh_Doukutsu2_2", "Mesh_Doukutsu2_3", "Mesh_Doukutsu2_4",
+    "Mesh_Doukutsu2_5", "Mesh_Doukutsu2_6", "Mesh_Doukutsu2_7", "Mesh_Doukutsu2_8", "matYama2", "matYougan",
+    "matYougan2", "matYougan3", "matVolcano", "matNukeAura", "Mesh_Volcano", "Mesh_Nuke", "Mesh_Nuke2", "matRing",
+    "Mesh_Pentra", "Mesh_Gralle", "Mesh_Flower", "Mesh_Flower1", "Mesh_Flower2", "Mesh_Tama", "matKetama",
+    "Mesh_Orsel", "Mesh_Toska", "Mesh_Building_p1", "Mesh_Building_p2", "Mesh_Building_p3", "Mesh_Building_p4",
+    "Mesh_Building_p5", "matEnding", "matWhite", "matScore", "matMsg", "matFairy2", "matFairy3", "matFairy4",
+    "matFairy5", "matFairy6", "matReidan2", "matReidan3",
+};
+
+// The resource table becomes the resource manager's load-task factory: 0, or
+// -1 when the table could not be built.
+int InstallResourceTable(ResourceManager* resources) {
+    if (!resources) return 0;
+    auto* factory = new LoadTaskFactory();
+    factory->AddRef();
+    const int result = factory->RegisterAll(resources);
+    if (result >= 0) resources->SetLoadTaskFactory(factory);
+    factory->Release();
+    return result < 0 ? -1 : 0;
+}
+
+// Requests every start-up resource and waits until the loader thread has
+// finished them all (a failed load is logged by its task and counts as done).
+void LoadStartupResources(ResourceManager* resources) {
+    if (!resources) return;
+    DebugPrint(L"読み込み発行前\r\n");
+    for (const char* id : kStartupResources) resources->RequestLoad(id);
+    DebugPrint(L"読み込み発行後\r\n");
+    while (resources->GetPendingCount() > 0) Sleep(10);
+    DebugPrint(L"読み込み完了\r\n");
+}
 
 }  // namespace
 
@@ -77,12 +127,17 @@ void SceneFirst::OnUpdate(float) {
 
 int SceneFirst::OnInitialize(void*) {
     SetWindowTitle(kProductTitle, this);
+    if (InstallResourceTable(GetResourceManager()) < 0) return -1;
 
-    // The resource table and its loading, the settings file, the game manager,
-    // the sounds and the title scene join here with the game-flow layer.
+    // The settings file and the game manager join here with the game-flow
+    // layer.
 
     const HRESULT target = CreateRenderTarget();
     if (FAILED(target)) return target;
+
+    LoadStartupResources(GetResourceManager());
+
+    // The sounds and the title scene join here with the game-flow layer.
 
     // The object manager projects with the device's viewport.
     if (ObjectManager* objects = GetObjectManager()) {
