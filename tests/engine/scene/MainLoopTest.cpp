@@ -209,7 +209,13 @@ TEST_F(MainLoop, AFailedStartUpIsLoggedAndEndsWithZeroAfterAnOrderedShutdown) {
         const std::filesystem::path dir = std::filesystem::temp_directory_path() / "orv_scene_failed_start";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        if (c.withParameterFile) std::ofstream(dir / "Param.txt") << "FramePerSecond_Max 60\n";
+        if (c.withParameterFile) {
+            std::ofstream(dir / "Param.txt") << "FramePerSecond_Max 60\n";
+            // The managers that start before the scene's own set-up load their effect files.
+            std::filesystem::create_directories(dir / "data");
+            std::filesystem::copy(home / "data" / "fx", dir / "data" / "fx",
+                                  std::filesystem::copy_options::recursive);
+        }
         std::filesystem::current_path(dir);
         int frames = 0;
         const int exitCode = Run([&](ProbeScene& root) {
