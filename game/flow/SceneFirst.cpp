@@ -11,6 +11,7 @@
 #include "engine/core/WinMain.h"
 #include "engine/core/render/ObjectManager.h"
 #include "game/flow/LoadTaskFactory.h"
+#include "game/flow/SoundTable.h"
 
 using namespace Quorvex;
 
@@ -137,7 +138,11 @@ int SceneFirst::OnInitialize(void*) {
 
     LoadStartupResources(GetResourceManager());
 
-    // The sounds and the title scene join here with the game-flow layer.
+    // Sounds go through the same redirection as the other assets, so their
+    // scrambled copies need the key while it is on.
+    RegisterSounds(GetSoundManager(), g_pEnvironment->IsFileRedirect() ? g_pEnvironment->GetAssetKey() : 0);
+
+    // The title scene joins here with the game-flow layer.
 
     // The object manager projects with the device's viewport.
     if (ObjectManager* objects = GetObjectManager()) {
