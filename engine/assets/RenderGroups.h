@@ -1,9 +1,11 @@
 // The game's render groups: each sets its device states and then lets the
 // object manager draw its objects. The object manager draws them in ascending
 // order key, so a frame is built as
-//   SolidModelBg 2500 < Standard 3000 (with the SolidModel 3001 objects merged
-//   in) < Sprite3DBg 4000 < Sprite3D 5000 = Sprite3D_NoCull 5000 <
-//   Sprite3DOver 6000 < Sprite2D 8000.
+//   Begin 1000 (into an off-screen target) < SolidModelBg 2500 < Standard 3000
+//   (with the SolidModel 3001 objects merged in) < Sprite3DBg 4000 <
+//   Sprite3D 5000 = Sprite3D_NoCull 5000 < Sprite3DOver 6000 < End 7000
+//   (post-processing into the back buffer) < Sprite2D 8000.
+// Begin and End are in RenderGroup_Begin.h.
 #pragma once
 #include "engine/core/render/RenderGroup.h"
 

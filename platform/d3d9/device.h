@@ -157,6 +157,11 @@ struct IDirect3DDevice9 : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetDepthStencilSurface(IDirect3DSurface9* pNewZStencil) = 0;
     // D3DERR_NOTFOUND (and null) when no depth surface is set.
     virtual HRESULT STDMETHODCALLTYPE GetDepthStencilSurface(IDirect3DSurface9** ppZStencilSurface) = 0;
+    // Copies a level of a render-target texture into a level of a
+    // D3DPOOL_SYSTEMMEM texture of the same size and format, where the
+    // processor can lock it. The back buffer is no source here.
+    virtual HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* pRenderTarget,
+                                                          IDirect3DSurface9* pDestSurface);
     virtual HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT9* pViewport) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetViewport(D3DVIEWPORT9* pViewport) = 0;
 

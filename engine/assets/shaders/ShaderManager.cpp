@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/assets/shaders/Shader_CopyTexture.h"
+#include "engine/assets/shaders/Shader_Water.h"
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/MessageTable.h"
 
@@ -140,9 +141,15 @@ int ShaderManager::SetBlendMode(int mode) {
 }
 
 int ShaderManager::LoadShader_Water() {
-    // The water effect joins the engine together with the water surfaces
-    // that draw with it; until then start-up goes on without it, as it does
-    // after a failed load.
+    Shader_Water* shader = new Shader_Water(this);
+    shader->AddRef();
+    try {
+        if (shader->LoadShader() < 0) throw MessageTable::GetText(25);
+        AddShader(shader);
+    } catch (const wchar_t* text) {
+        MessageLogManager::Instance().Log(L"ShaderManager::LoadShader_Water", text ? text : L"");
+    }
+    shader->Release();
     return 0;
 }
 
