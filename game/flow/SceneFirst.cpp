@@ -4,9 +4,11 @@
 #include "engine/assets/devices/InputManager.h"
 #include "engine/assets/shaders/ShaderManager.h"
 #include "engine/assets/shaders/Shader_CopyTexture.h"
+#include "engine/assets/shaders/Shader_Water.h"
 #include "engine/core/DeviceSetup.h"
 #include "engine/core/Environment.h"
 #include "engine/core/FpsManager.h"
+#include "engine/core/MessageTable.h"
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/WinMain.h"
 #include "engine/core/render/ObjectManager.h"
@@ -135,6 +137,14 @@ int SceneFirst::OnInitialize(void*) {
 
     const HRESULT target = CreateRenderTarget();
     if (FAILED(target)) return target;
+
+    // The wide water shader, shared by every stage with a sea.
+    auto* water = new Shader_WideWater(GetResourceManager()->GetRenderParameter(), GetShaderManager());
+    water->AddRef();
+    const int waterLoaded = water->LoadShader();
+    if (waterLoaded >= 0) GetShaderManager()->AddShader(water);
+    water->Release();
+    if (waterLoaded < 0) throw MessageTable::GetText(25);
 
     LoadStartupResources(GetResourceManager());
 
