@@ -103,9 +103,10 @@ bool IsDefaultFormat(D3DFORMAT format) {
     return format == D3DFMT_UNKNOWN || format == D3DFMT_FROM_FILE || format == static_cast<D3DFORMAT>(D3DX_DEFAULT);
 }
 
-// Creates the texture and fills level 0 with `top`, every further level
-// filtered from the one above.
-HRESULT CreateFilled(IDirect3DDevice9* device, const Image& top, UINT levels, DWORD usage, D3DFORMAT format,
+// Creates the texture and fills level 0 with `top` (Image or Texels8), every
+// further level filtered from the one above.
+template <typename Top>
+HRESULT CreateFilled(IDirect3DDevice9* device, const Top& top, UINT levels, DWORD usage, D3DFORMAT format,
                      D3DPOOL pool, DWORD mipFilter, IDirect3DTexture9** texture) {
     if (!orv::d3dx9::CanConvert(format)) {
         LogError("texture: format %d cannot be filled", static_cast<int>(format));
@@ -114,17 +115,10 @@ HRESULT CreateFilled(IDirect3DDevice9* device, const Image& top, UINT levels, DW
     IDirect3DTexture9* created = nullptr;
     HRESULT hr = device->CreateTexture(top.width, top.height, levels, usage, format, pool, &created, nullptr);
     if (FAILED(hr)) return hr;
-    if ((mipFilter & 0xffff) == D3DX_FILTER_NONE) mipFilter = D3DX_FILTER_POINT;
-    Image level = top;
-    const UINT count = created->GetLevelCount();
-    for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
-        if (i > 0) {
-            D3DSURFACE_DESC desc;
-            hr = created->GetLevelDesc(i, &desc);
-            if (FAILED(hr)) break;
-            level = orv::d3dx9::Resample(level, desc.Width, desc.Height, mipFilter);
-        }
-        hr = orv::d3dx9::WriteLevel(created, i, level);
+    try {
+        hr = orv::d3dx9::FillLevels(created, 0, top, mipFilter);
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
     }
     if (FAILED(hr)) {
         created->Release();
@@ -132,6 +126,28 @@ HRESULT CreateFilled(IDirect3DDevice9* device, const Image& top, UINT levels, DW
     }
     *texture = created;
     return D3D_OK;
+}
+
+// Decoded RGBA pixels into A8R8G8B8's byte order in place (b, g, r, a: the
+// ARGB value as a little-endian word), the colour key's texels transparent
+// black. A key of 0 needs no test of its own: only 0 matches it. Whole blocks
+// of a fixed count let the compiler vectorise the loop.
+template <size_t N>
+void ToArgbBlock(stbi_uc* pixels, D3DCOLOR colorKey) {
+    uint32_t words[N];
+    std::memcpy(words, pixels, sizeof words);
+    for (size_t i = 0; i < N; ++i) {
+        const uint32_t argb = (words[i] & 0xff00ff00u) | (words[i] & 0xffu) << 16 | (words[i] >> 16 & 0xffu);
+        words[i] = argb == colorKey ? 0 : argb;
+    }
+    std::memcpy(pixels, words, sizeof words);
+}
+
+void ToArgb(stbi_uc* pixels, size_t count, D3DCOLOR colorKey) {
+    constexpr size_t kBlock = 16;
+    size_t i = 0;
+    for (; i + kBlock <= count; i += kBlock) ToArgbBlock<kBlock>(pixels + i * 4, colorKey);
+    for (; i < count; ++i) ToArgbBlock<1>(pixels + i * 4, colorKey);
 }
 
 }  // namespace
@@ -170,25 +186,8 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 pDevice, LP
         return D3DXERR_INVALIDDATA;
     }
 
-    Image source;
-    try {
-        source.width = info.Width;
-        source.height = info.Height;
-        source.rgba.resize(size_t(w) * h * 4);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    const stbi_uc* p = pixels.get();
-    for (size_t i = 0; i < size_t(w) * h; ++i, p += 4) {
-        const D3DCOLOR argb = D3DCOLOR_ARGB(p[3], p[0], p[1], p[2]);
-        float* d = &source.rgba[i * 4];
-        if (ColorKey != 0 && argb == ColorKey) {
-            d[0] = d[1] = d[2] = d[3] = 0.0f;
-        } else {
-            for (int c = 0; c < 4; ++c) d[c] = p[c] / 255.0f;
-        }
-    }
-    pixels.reset();
+    ToArgb(pixels.get(), size_t(w) * h, ColorKey);
+    const orv::d3dx9::Texels8 source{pixels.get(), info.Width, info.Height};
 
     D3DCAPS9 caps{};
     pDevice->GetDeviceCaps(&caps);
@@ -210,8 +209,19 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 pDevice, LP
     if (Filter == D3DX_DEFAULT) Filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
     if (MipFilter == D3DX_DEFAULT) MipFilter = D3DX_FILTER_BOX;
 
-    const Image top = orv::d3dx9::Resample(source, width, height, Filter);
-    hr = CreateFilled(pDevice, top, levels, Usage, format, Pool, MipFilter, ppTexture);
+    try {
+        if (orv::d3dx9::CanResampleTexels(source.width, source.height, width, height, Filter)) {
+            std::vector<uint8_t> storage;
+            const auto top = orv::d3dx9::ResampleTexels(source, width, height, Filter, storage);
+            hr = CreateFilled(pDevice, top, levels, Usage, format, Pool, MipFilter, ppTexture);
+        } else {
+            Image top = orv::d3dx9::Resample(orv::d3dx9::ToImage(source), width, height, Filter);
+            pixels.reset();
+            hr = CreateFilled(pDevice, top, levels, Usage, format, Pool, MipFilter, ppTexture);
+        }
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
     if (FAILED(hr)) return hr;
     if (pSrcInfo) *pSrcInfo = info;
     return D3D_OK;

@@ -1,6 +1,7 @@
-// Pictures as float RGBA while the texture functions work on them: decoding,
-// resampling, and moving them in and out of texture levels in the level's own
-// pixel format. Platform-internal.
+// Pictures while the texture functions work on them, as float RGBA or, where
+// that gives the same bytes, as 8-bit texels: decoding, resampling, and
+// moving them in and out of texture levels in the level's own pixel format.
+// Platform-internal.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,16 @@ struct Image {
 
     float* At(UINT x, UINT y) { return &rgba[(size_t(y) * width + x) * 4]; }
     const float* At(UINT x, UINT y) const { return &rgba[(size_t(y) * width + x) * 4]; }
+};
+
+// 8-bit texels in A8R8G8B8's byte order (b, g, r, a), rows packed, top row
+// first; the storage belongs to the caller. Pictures from 8-bit files going
+// into 8-bit textures stay in this form, which gives the very bytes the float
+// path would and spares its memory traffic.
+struct Texels8 {
+    const uint8_t* bgra = nullptr;
+    UINT width = 0;
+    UINT height = 0;
 };
 
 // A line in the debug output, prefixed "d3dx9: ".
@@ -40,5 +51,23 @@ Image Resample(const Image& source, UINT width, UINT height, DWORD filter);
 
 // Every level below `from` refilled from the one above with the filter.
 HRESULT FilterLevels(IDirect3DTexture9* texture, UINT from, DWORD filter);
+
+// The texels as float RGBA (each byte / 255).
+Image ToImage(const Texels8& texels);
+
+// Whether ResampleTexels gives exactly what Resample gives for these sizes
+// and filter: the same size, NONE and POINT (picking whole texels).
+bool CanResampleTexels(UINT sourceWidth, UINT sourceHeight, UINT width, UINT height, DWORD filter);
+// The texels resampled as CanResampleTexels allows, into `storage`; the source
+// itself when the size is unchanged.
+Texels8 ResampleTexels(const Texels8& source, UINT width, UINT height, DWORD filter,
+                       std::vector<uint8_t>& storage);
+
+// Writes `top` (of the level's size) into level `from` and fills every level
+// below from the one above with the filter (NONE taken as POINT). Both give
+// what WriteLevel and Resample level by level give; the texels' form keeps
+// to bytes where that is exact.
+HRESULT FillLevels(IDirect3DTexture9* texture, UINT from, const Texels8& top, DWORD filter);
+HRESULT FillLevels(IDirect3DTexture9* texture, UINT from, const Image& top, DWORD filter);
 
 }  // namespace orv::d3dx9
