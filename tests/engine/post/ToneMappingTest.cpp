@@ -73,9 +73,12 @@ TEST_F(ToneMappingOnDevice, MeasuresTheAverageLuminanceOfTheSource) {
     const post_test::Picture mapped = Read(output);
     EXPECT_GT(mapped.At(5, 5).r, mapped.At(60, 5).r + 30);
 
+    // Held, so a rebuilt chain cannot be handed the freed texture's address.
+    chain->AddRef();
     post_test::Picture small(16, 16, post_test::Grey(51));
     ASSERT_EQ(tone->SetSource(MakeTexture(small)), 0);
     EXPECT_NE(tone->GetChainTarget(0).GetTexture(), chain) << "a new size rebuilds the chain";
+    chain->Release();
     ASSERT_EQ(tone->SetSource(nullptr), 0);
     EXPECT_EQ(tone->GetChainTarget(0).GetTexture(), nullptr);
 }
