@@ -14,7 +14,7 @@ namespace {
 
 enum class Conv { Signed, Unsigned, Char, Text, Float, Pointer, Percent, Unknown };
 
-struct Spec {
+struct Conversion {
     bool left = false, plus = false, space = false, alt = false, zero = false;
     bool widthStar = false, precisionStar = false;
     int width = -1;
@@ -41,7 +41,7 @@ Conv Classify(char c) {
 
 // %s and %c follow the format's own width, %S and %C the other one, unless a
 // length modifier names the width.
-bool WantsWideText(const Spec& s, bool wideOutput) {
+bool WantsWideText(const Conversion& s, bool wideOutput) {
     if (s.narrowText) return false;
     if (s.wideText) return true;
     return (s.conv == 's' || s.conv == 'c') ? wideOutput : !wideOutput;
@@ -106,7 +106,7 @@ private:
 };
 
 template <class Ch>
-void PutPadded(Sink<Ch>& out, const Spec& s, const Ch* p, size_t n) {
+void PutPadded(Sink<Ch>& out, const Conversion& s, const Ch* p, size_t n) {
     const size_t width = s.width > 0 ? static_cast<size_t>(s.width) : 0;
     const size_t pad = width > n ? width - n : 0;
     if (!s.left) out.Fill(Ch(' '), pad);
@@ -121,7 +121,7 @@ void PutAscii(Sink<Ch>& out, const std::string& text) {
 
 // One numeric conversion through the C library under the "C" locale.
 template <class V>
-std::string PrintNumber(const Spec& s, const char* lengthModifier, V value) {
+std::string PrintNumber(const Conversion& s, const char* lengthModifier, V value) {
     std::string format = "%";
     if (s.left) format += '-';
     if (s.plus) format += '+';
@@ -178,7 +178,7 @@ bool RealOf(const Arg& a, double& value) {
 }
 
 template <class Ch>
-bool EmitInteger(Sink<Ch>& out, const Spec& s, bool isSigned, const Arg& a) {
+bool EmitInteger(Sink<Ch>& out, const Conversion& s, bool isSigned, const Arg& a) {
     uint64_t bits;
     int size;
     if (!IntegerOf(a, bits, size)) return false;
@@ -198,7 +198,7 @@ bool EmitInteger(Sink<Ch>& out, const Spec& s, bool isSigned, const Arg& a) {
 }
 
 template <class Ch>
-bool EmitFloat(Sink<Ch>& out, const Spec& s, const Arg& a) {
+bool EmitFloat(Sink<Ch>& out, const Conversion& s, const Arg& a) {
     double value;
     if (!RealOf(a, value)) return false;
     PutAscii(out, PrintNumber(s, "", value));
@@ -206,7 +206,7 @@ bool EmitFloat(Sink<Ch>& out, const Spec& s, const Arg& a) {
 }
 
 template <class Ch>
-bool EmitPointer(Sink<Ch>& out, const Spec& s, const Arg& a) {
+bool EmitPointer(Sink<Ch>& out, const Conversion& s, const Arg& a) {
     if (a.kind == Kind::Float) return false;
     static const char kDigits[] = "0123456789ABCDEF";
     Ch text[16];
@@ -216,7 +216,7 @@ bool EmitPointer(Sink<Ch>& out, const Spec& s, const Arg& a) {
 }
 
 template <class Ch>
-bool EmitChar(Sink<Ch>& out, const Spec& s, const Arg& a) {
+bool EmitChar(Sink<Ch>& out, const Conversion& s, const Arg& a) {
     constexpr bool wideOutput = std::is_same_v<Ch, wchar_t>;
     bool isByte;
     switch (a.kind) {
@@ -255,7 +255,7 @@ size_t CutUtf8(const std::string& text, size_t limit) {
 }
 
 template <class Ch>
-bool EmitText(Sink<Ch>& out, const Spec& s, const Arg& a) {
+bool EmitText(Sink<Ch>& out, const Conversion& s, const Arg& a) {
     constexpr bool wideOutput = std::is_same_v<Ch, wchar_t>;
     const bool nullPointer = a.kind == Kind::Pointer && a.bits == 0;
     if (a.kind != Kind::NarrowText && a.kind != Kind::WideText && !nullPointer) return false;
@@ -295,21 +295,21 @@ bool EmitText(Sink<Ch>& out, const Spec& s, const Arg& a) {
 class Source {
 public:
     virtual ~Source() = default;
-    virtual bool Next(const Spec& s, Conv conv, bool wideOutput, Arg& arg) = 0;
+    virtual bool Next(const Conversion& s, Conv conv, bool wideOutput, Arg& arg) = 0;
     virtual bool NextInt(int& value) = 0;
 };
 
 class ListSource final : public Source {
 public:
     ListSource(const Arg* args, size_t count) : args_(args), count_(count) {}
-    bool Next(const Spec&, Conv, bool, Arg& arg) override {
+    bool Next(const Conversion&, Conv, bool, Arg& arg) override {
         if (next_ >= count_) return false;
         arg = args_[next_++];
         return true;
     }
     bool NextInt(int& value) override {
         Arg a = 0;
-        Spec s;
+        Conversion s;
         if (!Next(s, Conv::Signed, false, a)) return false;
         uint64_t bits;
         int size;
@@ -333,7 +333,7 @@ public:
     VaSource(const VaSource&) = delete;
     VaSource& operator=(const VaSource&) = delete;
 
-    bool Next(const Spec& s, Conv conv, bool wideOutput, Arg& arg) override {
+    bool Next(const Conversion& s, Conv conv, bool wideOutput, Arg& arg) override {
         const bool wide64 = s.intBytes == 8;
         switch (conv) {
         case Conv::Signed:
@@ -380,7 +380,7 @@ int ParseCount(const Ch*& p) {
 
 // Reads the length modifier, if any.
 template <class Ch>
-void ParseLength(const Ch*& p, Spec& s) {
+void ParseLength(const Ch*& p, Conversion& s) {
     if (p[0] == Ch('h')) {
         s.narrowText = true;
         s.truncating = true;
@@ -428,7 +428,7 @@ void Run(Sink<Ch>& out, const Ch* format, Source& source) {
         if (!*p) break;
 
         const Ch* start = p++;
-        Spec s;
+        Conversion s;
         for (;; ++p) {
             if (*p == Ch('-')) s.left = true;
             else if (*p == Ch('+')) s.plus = true;

@@ -440,9 +440,9 @@ class TileNoise:
 
 
 # 5x7 font: seven rows of five bits (bit 4 = leftmost column).
-def _glyphs(spec):
+def _glyphs(table):
     out = {}
-    for ch, rows in spec.items():
+    for ch, rows in table.items():
         out[ch] = [int(r.replace(".", "0").replace("#", "1"), 2) for r in rows.split()]
     return out
 
