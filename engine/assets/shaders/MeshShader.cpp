@@ -135,19 +135,7 @@ int MeshShader::LoadShader() {
 }
 
 void MeshShader::SetFog(const FogParam& fog) {
-    IDirect3DDevice9* device = m_pShaderManager ? m_pShaderManager->GetDevice() : nullptr;
-    if (fog.enable == 0) {
-        if (device) device->SetRenderState(D3DRS_FOGENABLE, FALSE);
-        if (m_pEffect) m_pEffect->SetBool(m_hUseFog, FALSE);
-        return;
-    }
-    if (device) {
-        device->SetRenderState(D3DRS_FOGENABLE, TRUE);
-        device->SetRenderState(D3DRS_FOGCOLOR, fog.color);
-        device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
-    }
-    if (!m_pEffect) return;
-    m_pEffect->SetBool(m_hUseFog, TRUE);
+    if (!ApplyFogSwitch(fog, m_hUseFog)) return;
     const D3DXVECTOR4 range(fog.nearValue, fog.farValue - fog.nearValue, 0.0f, 0.0f);
     m_pEffect->SetVector(m_hFog, &range);
     const D3DXVECTOR4 color(((fog.color >> 16) & 0xFF) / 255.0f, ((fog.color >> 8) & 0xFF) / 255.0f,

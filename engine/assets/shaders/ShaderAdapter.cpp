@@ -69,4 +69,19 @@ ID3DXEffect* ShaderAdapter::CreateEffectFromFile(const wchar_t* path) {
     return effect;
 }
 
+bool ShaderAdapter::ApplyFogSwitch(const FogParam& fog, D3DXHANDLE useFog) {
+    IDirect3DDevice9* device = m_pShaderManager ? m_pShaderManager->GetDevice() : nullptr;
+    const bool on = fog.enable != 0;
+    if (device) {
+        device->SetRenderState(D3DRS_FOGENABLE, on ? TRUE : FALSE);
+        if (on) {
+            device->SetRenderState(D3DRS_FOGCOLOR, fog.color);
+            device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+        }
+    }
+    if (!m_pEffect) return false;
+    m_pEffect->SetBool(useFog, on ? TRUE : FALSE);
+    return on;
+}
+
 }  // namespace Quorvex

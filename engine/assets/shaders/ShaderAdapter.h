@@ -76,6 +76,9 @@ public:
 protected:
     // Ends the running technique and returns the device to its own program.
     void EndTechnique();
+    // Switches the device's linear vertex fog and the effect's use-fog flag as
+    // the record says; true when fog is on and the effect takes its range.
+    bool ApplyFogSwitch(const FogParam& fog, D3DXHANDLE useFog);
 
     ShaderManager* m_pShaderManager;
     RenderParameter* m_pContext;

@@ -45,19 +45,7 @@ D3DXVECTOR4 Shader_Sprite3D::FogVector(float farValue, float nearValue) {
 }
 
 void Shader_Sprite3D::SetFog(const FogParam& fog) {
-    IDirect3DDevice9* device = m_pShaderManager ? m_pShaderManager->GetDevice() : nullptr;
-    if (fog.enable == 0) {
-        if (device) device->SetRenderState(D3DRS_FOGENABLE, FALSE);
-        if (m_pEffect) m_pEffect->SetBool(m_hUseFog, FALSE);
-        return;
-    }
-    if (device) {
-        device->SetRenderState(D3DRS_FOGENABLE, TRUE);
-        device->SetRenderState(D3DRS_FOGCOLOR, fog.color);
-        device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
-    }
-    if (!m_pEffect) return;
-    m_pEffect->SetBool(m_hUseFog, TRUE);
+    if (!ApplyFogSwitch(fog, m_hUseFog)) return;
     const D3DXVECTOR4 vector = FogVector(fog.farValue, fog.nearValue);
     m_pEffect->SetVector(m_hFog, &vector);
 }
