@@ -23,6 +23,7 @@
 #include "engine/core/render/DrawBuilders.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
+#include "bench/sprite_material.h"
 #include "tests/engine/render/FakeDevice.h"
 #include "tests/platform/d3d9/test_device.h"
 
@@ -82,22 +83,7 @@ struct Scene {
             fake->AddRef();
             device = fake;
         }
-        material = new Quorvex::MaterialUnit("matSpark");
-        material->AddRef();
-        if (kind == kGlDevice) {
-            IDirect3DTexture9* texture = nullptr;
-            if (SUCCEEDED(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr))) {
-                D3DLOCKED_RECT rect;
-                if (SUCCEEDED(texture->LockRect(0, &rect, nullptr, 0))) {
-                    for (int y = 0; y < 16; ++y)
-                        for (int x = 0; x < 16; ++x)
-                            static_cast<DWORD*>(rect.pBits)[y * rect.Pitch / 4 + x] = 0xFFFFFFFF - (x * y);
-                    texture->UnlockRect(0);
-                }
-                material->SetTexture(-1, texture);
-                texture->Release();
-            }
-        }
+        material = bench::MakeSpriteMaterial(kind == kGlDevice ? device : nullptr, "matSpark", 0xFFFFFFFF);
         if (device) {
             if (kind == kGlDevice) {
                 shaders = new Quorvex::ShaderManager();

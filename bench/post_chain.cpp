@@ -18,6 +18,7 @@
 #include <map>
 #include <tuple>
 
+#include "bench/sprite_material.h"
 #include "engine/assets/MaterialUnit.h"
 #include "engine/assets/RenderGroup_Begin.h"
 #include "engine/assets/RenderGroups.h"
@@ -95,20 +96,7 @@ struct Frame {
         if (FAILED(target.Create(width, height, device))) return;
         device->GetRenderTarget(0, &backBuffer);
 
-        material = new Quorvex::MaterialUnit("matSprite");
-        material->AddRef();
-        IDirect3DTexture9* texture = nullptr;
-        if (SUCCEEDED(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr))) {
-            D3DLOCKED_RECT rect;
-            if (SUCCEEDED(texture->LockRect(0, &rect, nullptr, 0))) {
-                for (int y = 0; y < 16; ++y)
-                    for (int x = 0; x < 16; ++x)
-                        static_cast<DWORD*>(rect.pBits)[y * rect.Pitch / 4 + x] = 0xC0FFFFFF - (x * y);
-                texture->UnlockRect(0);
-            }
-            material->SetTexture(-1, texture);
-            texture->Release();
-        }
+        material = bench::MakeSpriteMaterial(device, "matSprite", 0xC0FFFFFF);
 
         manager = new ObjectManager();
         manager->AddRef();
