@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/assets/MaterialUnit.h"
+#include "engine/assets/ResourceManager.h"
 #include "engine/core/Environment.h"
 
 namespace Quorvex {
@@ -101,6 +102,14 @@ int CutChara2DCell(Chara2D& chara, float scale, float x, float y, float w, float
     chara.FitToScreen();
     chara.width *= scale * ScaleX();
     chara.height *= scale * ScaleY();
+    return 0;
+}
+
+int SetChara2DCell(Chara2DCellSet& set, const char* id, float x, float y, float w, float h) {
+    if (!set.resourceManager || !id) return -1;
+    Chara2D cell(set.chara);
+    if (CutChara2DCell(cell, set.scale, x, y, w, h) < 0) return -1;
+    set.resourceManager->SetChara2D(id, cell);
     return 0;
 }
 

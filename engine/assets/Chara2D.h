@@ -50,4 +50,19 @@ public:
 // scales. 0; -1 without a texture (nothing changes).
 int CutChara2DCell(Chara2D& chara, float scale, float x, float y, float w, float h);
 
+class IResourceManager;
+
+// What the screens that register many cells of one sheet carry along: where
+// the cells go, their size factor and the sheet (its material).
+struct Chara2DCellSet {
+    IResourceManager* resourceManager = nullptr;
+    float scale = 1.0f;
+    Chara2D chara;
+};
+
+// CutChara2DCell on a copy of the set's sheet, registered in the set's
+// resource manager under the id. 0; -1 without a manager or texture (nothing
+// is registered).
+int SetChara2DCell(Chara2DCellSet& set, const char* id, float x, float y, float w, float h);
+
 }  // namespace Quorvex

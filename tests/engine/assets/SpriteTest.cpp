@@ -2,6 +2,7 @@
 
 #include "RecordingDevice.h"
 #include "engine/assets/Chara2D.h"
+#include "engine/assets/ResourceManager.h"
 #include "engine/assets/MaterialUnit.h"
 #include "engine/assets/Primitive.h"
 #include "engine/assets/RenderGroups.h"
@@ -206,6 +207,25 @@ TEST(Chara2D, CutOutMaths) {
         EXPECT_EQ(CutChara2DCell(chara, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f), -1);
         EXPECT_FLOAT_EQ(chara.width, 1.0f);
         EXPECT_FLOAT_EQ(chara.uv[3].x, 1.0f);
+    }
+    {
+        // A registered cell is the cut of a copy: the sheet stays whole.
+        ScreenEnvironment screen(1280, 720);
+        Sheet sheet(512, 512);
+        ResourceManager* resources = new ResourceManager();
+        Chara2DCellSet set;
+        set.resourceManager = resources;
+        set.scale = 0.5f;
+        set.chara.SetMaterial(sheet.material);
+        ASSERT_EQ(SetChara2DCell(set, "hud9", 1.0f, 1.0f, 1.0f, 1.0f), 0);
+        Chara2D* cell = resources->GetChara2D("hud9");
+        ASSERT_NE(cell, nullptr);
+        EXPECT_FLOAT_EQ(cell->uv[3].x, 0.25f);
+        EXPECT_FLOAT_EQ(cell->height, 64.0f / 720.0f * 0.5f);
+        EXPECT_FLOAT_EQ(set.chara.uv[3].x, 1.0f);
+        set.resourceManager = nullptr;
+        EXPECT_EQ(SetChara2DCell(set, "none", 0.0f, 0.0f, 1.0f, 1.0f), -1);
+        resources->Release();
     }
 }
 
