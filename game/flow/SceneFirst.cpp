@@ -1,7 +1,10 @@
 #include "game/flow/SceneFirst.h"
 
+#include <cstdio>
+
 #include "engine/assets/ResourceManager.h"
 #include "engine/assets/devices/InputManager.h"
+#include "engine/assets/devices/SoundManager.h"
 #include "engine/assets/shaders/ShaderManager.h"
 #include "engine/assets/shaders/Shader_CopyTexture.h"
 #include "engine/assets/shaders/Shader_Water.h"
@@ -12,14 +15,20 @@
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/WinMain.h"
 #include "engine/core/render/ObjectManager.h"
+#include "game/flow/Environment2.h"
+#include "game/flow/GameManager.h"
 #include "game/flow/LoadTaskFactory.h"
+#include "game/flow/ParamManager2.h"
 #include "game/flow/SoundTable.h"
+#include "game/world/AreaManager.h"
 
 using namespace Quorvex;
 
 namespace {
 
 constexpr const wchar_t* kProductTitle = L"ORVALIS v1.03";
+constexpr const char* kSettingsFile = "settings";
+constexpr const char* kDamagedSettingsFile = "settings.bad";
 constexpr float kFastModeFactor = 10.0f;
 // The first frame after loading sees this time step, however long loading took.
 constexpr float kFirstFrameTime = 0.016f;
@@ -79,6 +88,7 @@ void LoadStartupResources(ResourceManager* resources) {
 SceneBase* CreateRootScene() { return new SceneFirst(); }
 
 SceneFirst::SceneFirst() {
+    RegisterAreaManagerService();
     m_name = "first";
     m_objectManagerCreation = CreateIfMissing;
     m_areaManagerCreation = CreateNone;
@@ -93,8 +103,45 @@ SceneFirst::SceneFirst() {
 }
 
 SceneFirst::~SceneFirst() {
+    Environment2* env = g_pEnvironment2;
+    if (env->rootScene == this) env->rootScene = nullptr;
+    if (m_pGameManager && env->gameManager == m_pGameManager) env->gameManager = nullptr;
+    if (m_pSettings && env->paramManager == m_pSettings) env->paramManager = nullptr;
+    // The game state's references go while the managers the objects live in
+    // still exist (the scene tree below is torn down after this).
+    env->SetPlayer(nullptr);
+    env->SetViewObject(nullptr);
+    env->SetLightObject(nullptr);
+    env->SetGroundGenerator(nullptr);
+    env->SetCenterPosManager(nullptr);
+    env->followedObject = nullptr;
+    env->currentBoss = nullptr;
+    env->shaderManager = nullptr;
+    env->resourceManager = nullptr;
+    env->soundManager = nullptr;
+    env->inputManager = nullptr;
     SAFE_RELEASE(m_pSavedSurface);
+    SAFE_RELEASE(m_pGameManager);
+    SAFE_RELEASE(m_pSettings);
     m_renderTarget.Clear();
+}
+
+int SceneFirst::LoadSettings() {
+    m_pSettings = new ParamManager2();
+    m_pSettings->AddRef();
+    if (m_pSettings->Load(kSettingsFile) < 0) {
+        // A file that exists but cannot be read is kept aside rather than
+        // overwritten, so the rankings and unlocks in it are not lost.
+        if (FILE* existing = std::fopen(kSettingsFile, "rb")) {
+            std::fclose(existing);
+            std::remove(kDamagedSettingsFile);
+            if (std::rename(kSettingsFile, kDamagedSettingsFile) == 0)
+                FormatDebugMessage("settings: the unreadable file was kept as %s", kDamagedSettingsFile);
+        }
+        if (m_pSettings->Save(kSettingsFile) < 0) return -1;
+    }
+    g_pEnvironment2->paramManager = m_pSettings;
+    return 0;
 }
 
 HRESULT SceneFirst::CreateRenderTarget() {
@@ -126,14 +173,24 @@ void SceneFirst::OnUpdate(float) {
     InputManager* input = GetInputManager();
     if (input && input->IsCommandPressed("ShowSystemInfo"))
         g_pEnvironment->SetShowSystemInfo(!g_pEnvironment->IsShowSystemInfo());
+    if (SoundManager* sounds = GetSoundManager()) sounds->SetVolume(g_pEnvironment2->soundEffectVolume);
 }
 
 int SceneFirst::OnInitialize(void*) {
     SetWindowTitle(kProductTitle, this);
     if (InstallResourceTable(GetResourceManager()) < 0) return -1;
 
-    // The settings file and the game manager join here with the game-flow
-    // layer.
+    Environment2* env = g_pEnvironment2;
+    env->shaderManager = GetShaderManager();
+    env->resourceManager = GetResourceManager();
+    env->soundManager = GetSoundManager();
+    env->inputManager = GetInputManager();
+
+    if (LoadSettings() < 0) return -1;
+
+    m_pGameManager = new GameManager(GetObjectManager(), this);
+    m_pGameManager->AddRef();
+    if (m_pGameManager->Initialize(0) != 0) return -2;
 
     const HRESULT target = CreateRenderTarget();
     if (FAILED(target)) return target;
@@ -152,14 +209,15 @@ int SceneFirst::OnInitialize(void*) {
     // scrambled copies need the key while it is on.
     RegisterSounds(GetSoundManager(), g_pEnvironment->IsFileRedirect() ? g_pEnvironment->GetAssetKey() : 0);
 
-    // The title scene joins here with the game-flow layer.
-
     // The object manager projects with the device's viewport.
     if (ObjectManager* objects = GetObjectManager()) {
         D3DVIEWPORT9 viewport{};
         IDirect3DDevice9* device = objects->GetDevice();
         if (device && SUCCEEDED(device->GetViewport(&viewport))) objects->SetProjection(viewport);
     }
+
+    m_pGameManager->ToTitle();
+    env->rootScene = this;
 
     g_pEnvironment->SetFrameTime(kFirstFrameTime);
     g_pEnvironment->SetElapsedTime(kFirstFrameTime);

@@ -5,12 +5,18 @@
 #include "engine/assets/shaders/RenderTargetSet.h"
 #include "engine/core/SceneBase.h"
 
+class GameManager;
+class ParamManager2;
+
 class SceneFirst : public Quorvex::SceneBase {
 public:
     // Named "first"; one job record and small draw buffers for its own object
     // manager, no area manager (the stages make their own), and the game's
-    // area-cell geometry in the environment.
+    // area-cell geometry in the environment. Also tells the scene tree how the
+    // world makes area managers.
     SceneFirst();
+    // Releases the saved surface, the game manager, the settings record and
+    // the render target.
     ~SceneFirst() override;
 
     // The base time step; ten times longer while the "SpeedRun" fast mode is
@@ -21,7 +27,8 @@ public:
     void Render() override;
     // Start-up: 0, or a negative result.
     int OnInitialize(void* param) override;
-    // "ShowSystemInfo" pressed toggles the statistics overlay.
+    // "ShowSystemInfo" pressed toggles the statistics overlay; the sound
+    // manager's master volume follows the sound-effect volume every frame.
     void OnUpdate(float timeStep) override;
     void OnRender() override {}
 
@@ -30,13 +37,20 @@ public:
     static void SetWindowTitle(const wchar_t* text, Quorvex::SceneBase* scene);
 
     const Quorvex::RenderTargetSet& GetRenderTarget() const { return m_renderTarget; }
+    GameManager* GetGameManager() const { return m_pGameManager; }
+    ParamManager2* GetSettings() const { return m_pSettings; }
 
 protected:
     // At the size of the device's back buffer: 0, or the failing device result.
     HRESULT CreateRenderTarget();
 
-private:
+    // Loads "settings", or writes the defaults when it cannot be loaded (a
+    // damaged file is kept as "settings.bad"): 0, or -1 when neither works.
+    int LoadSettings();
 
+private:
+    ParamManager2* m_pSettings = nullptr;    // counted
+    GameManager* m_pGameManager = nullptr;   // counted
     // The device's render target saved by Render (normally the back buffer),
     // held until the next Render or the scene's end.
     IDirect3DSurface9* m_pSavedSurface = nullptr;

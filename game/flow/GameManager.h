@@ -1,0 +1,171 @@
+// The one object that changes scenes. Scenes and objects push requests during
+// the frame; the manager runs them after every update of that frame is done.
+// It also keeps the scores and counters of a run, the continues, the play time,
+// the progress bookkeeping and the high-score check.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "engine/core/Object.h"
+
+namespace Quorvex {
+class SceneBase;
+}
+
+class GameManager : public Quorvex::Object {
+public:
+    // What the manager hands to the scenes it starts with an argument. Stages
+    // read `value` as the single-stage flag (0 or 1), the ranking scene as its
+    // mode (1 view, 2 name entry); the other scenes use only the pointer.
+    struct StartParam {
+        GameManager* gameManager = nullptr;
+        int32_t value = 0;
+    };
+
+    static constexpr int kLevelSlots = 7;
+
+    // Registers with the object manager at once; the container is the parent
+    // of every scene the manager starts (not counted).
+    GameManager(Quorvex::IObjectManager* manager, Quorvex::SceneBase* container);
+    // Drops pending requests without running them.
+    ~GameManager() override;
+
+    // Update priority 500; publishes itself in the game state. 0.
+    int Initialize(int param) override;
+    // Play time += dt.
+    void Update(float timeStep) override;
+    // Runs the pending requests.
+    void PostUpdate() override { RunPendingRequests(); }
+
+    // Runs a copy of the pending list and empties it first, so a request
+    // pushed while they run waits for the next frame.
+    void RunPendingRequests();
+    // The first child of the container with exactly that name that is not
+    // finished (a finished stage is still a child until its parent's next
+    // update), or null.
+    static Quorvex::SceneBase* FindScene(Quorvex::SceneBase* container, const char* name);
+
+    // Request pushers: each queues its scene change for the next pass.
+    void RequestNewGame();
+    void RequestStage1();
+    void RequestStage2();
+    void RequestStage3();
+    void RequestStage4();
+    void RequestStage5();
+    void RequestStage6();
+    void RequestStageEx();
+    void RequestEnding();
+    void RequestBonus();
+    void RequestEndAction();
+    // CheckHighScore at once (committing the stage score), then RequestEndAction.
+    void ResetAndRequestEndAction();
+    void RequestDeadEnd();
+    void RequestContinue();
+    void RequestTitle();
+    void RequestStageSelect();
+    void RequestOption();
+    void RequestScore();
+    void RequestQuit();
+    void RequestTitleMenu();
+    void RequestFinishToTitleMenu();
+    void RequestFinishToTitle();
+
+    // Clears the per-stage counters, raises the unlocked level of the current
+    // difficulty to the current level, commits the stage score and saves the
+    // settings.
+    void UpdateProgress();
+    // Adds the stage bonus to the stage and total scores and the stage score
+    // to the run's table entry of the current fighter, difficulty and level;
+    // then clears the stage score, counters and bonus.
+    void CommitStageScore();
+    // Commits the stage score, then for each level slot finds the best rank
+    // the run's score beats (a tie does not beat). out (7 ints, optional)
+    // gets that rank or -1 per slot. Answers the number of slots that beat a
+    // rank.
+    int CheckHighScore(int* out);
+
+    // Starts the title scene now (the root scene's loader calls it directly).
+    // Throws the narrow text "タイトルシーンの作成に失敗" when the container
+    // refuses it.
+    void ToTitle();
+
+    // Scores and counters of the run, written by enemies, the result panel
+    // and the HUD.
+    float playTime = 0.0f;
+    int32_t continuesLeft = 10;
+    int64_t stageScore = 0;
+    int64_t totalScore = 0;
+    int32_t enemiesAppeared = 0;
+    int32_t enemiesShotDown = 0;
+    int64_t stageBonus = 0;
+    float scoreMultiplier = 0.0f;
+    float scoreGauge = 0.0f;
+
+private:
+    using Request = std::function<void(void*)>;
+
+    void Push(void (GameManager::*callback)(void*));
+
+    // Callbacks run from RunPendingRequests (the argument is always null).
+    void StartNewGame(void*);
+    void OpenCharaSelect(void*);
+    void StartStage1(void*);
+    void StartStage2(void*);
+    void StartStage3(void*);
+    void StartStage4(void*);
+    void StartStage5(void*);
+    void StartStage6(void*);
+    void StartStageEx(void*);
+    void StartEnding(void*);
+    void StartBonus(void*);
+    void EndAction(void*);
+    void OnDeadEnd(void*);
+    void Continue(void*);
+    void ToTitle(void*) { ToTitle(); }
+    void OpenStageSelect(void*);
+    void OpenOption(void*);
+    void OpenScoreView(void*);
+    void Quit(void*);
+    void ShowTitleMenu(void*);
+    void FinishToTitleMenu(void*);
+    void FinishToTitle(void*);
+
+    // Stage numbers 1..6 and 7 for the extra stage.
+    void StartStage(int stage, float damageFactor, int level);
+    void LeaveFrontEnd();
+    // Every child of the container with the name (finished or not), taken
+    // out at once; afterEach runs after each removal.
+    void RemoveScenes(const char* name, void (GameManager::*afterEach)() = nullptr);
+    void StopSounds();
+    // Stage and total score and the run table to zero.
+    void ClearScores();
+    // ClearScores and no continues used (new run or back to the title).
+    void ResetRun();
+    void ReleaseGroundGenerator();
+    // Ground generator, camera, light and player released, nothing followed.
+    void ReleaseStageObjects();
+
+    // One maker per scene kind: a new scene with no reference, or null (after
+    // a logged error) while that scene is not part of the build.
+    Quorvex::SceneBase* CreateTitleScene();
+    Quorvex::SceneBase* CreateCharacterSelectScene();
+    Quorvex::SceneBase* CreateStageScene(int stage);
+    Quorvex::SceneBase* CreateEndingScene();
+    Quorvex::SceneBase* CreateBonusScene();
+    Quorvex::SceneBase* CreateStageSelectScene();
+    Quorvex::SceneBase* CreateOptionScene();
+    Quorvex::SceneBase* CreateScoreScene();
+    // Starts the scene under the container; the result of StartScene, or -1
+    // for a null scene.
+    int StartChild(Quorvex::SceneBase* scene, void* param);
+
+    Quorvex::SceneBase* m_pContainer = nullptr;
+    // Pushes may come from an object update while another thread runs, so the
+    // list is guarded; the callbacks run outside the lock.
+    std::mutex m_requestMutex;
+    std::vector<Request> m_requests;
+    // Start arguments must outlive the scene's set-up.
+    StartParam m_startParam;
+};
