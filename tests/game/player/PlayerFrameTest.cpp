@@ -1,0 +1,196 @@
+// The machine frame by frame under keys: gun cadence per shot set, cruise,
+// the Zenk trigger and the death sequence up to the respawn.
+#include "PlayerTestSupport.h"
+#include "engine/assets/devices/InputManager.h"
+#include "game/flow/GameManager.h"
+#include "game/player/Gun.h"
+#include "game/player/GunFactory.h"
+#include "game/player/ShotSet.h"
+#include "platform/dinput/dinput.h"
+
+namespace player_test {
+namespace {
+
+constexpr float kDt = 1.0f / 60.0f;
+constexpr int kShot1 = 205, kShot2 = 203, kAccel = 200, kBrake = 208;
+
+class PlayerFrames : public PlayerFixture {
+protected:
+    void SetUp() override {
+        PlayerFixture::SetUp();
+        Quorvex::g_pEnvironment->SetWindowActive(true);
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = L"OrvalisPlayerTest";
+        RegisterClassExW(&wc);
+        window = CreateWindowExW(0, wc.lpszClassName, L"Quorvex", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
+                                 nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        ShowWindow(window, SW_SHOW);
+        Pump();
+        input = new Quorvex::InputManager();
+        input->AddRef();
+        ASSERT_EQ(input->Initialize(window, nullptr), 0);
+    }
+
+    void TearDown() override {
+        for (int key : {kShot1, kShot2, kAccel, kBrake}) orv::dinput::TestPushKeyCode(window, key, false);
+        Pump();
+        PlayerFixture::TearDown();
+        if (input) input->Release();
+        if (window) DestroyWindow(window);
+        Pump();
+    }
+
+    static void Pump() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+
+    Player* Machine(int fighter) {
+        g_pEnvironment2->fighter = fighter;
+        Player* machine = NewPlayer(0.5f);
+        machine->SetInputManager(input);
+        machine->BindDefaultKeys();
+        return machine;
+    }
+
+    void Keys(std::initializer_list<int> down, bool pressed = true) {
+        for (int key : down) orv::dinput::TestPushKeyCode(window, key, pressed);
+    }
+
+    // Frames with the keys as they are now.
+    void Frames(int count) {
+        for (int i = 0; i < count; ++i) {
+            Pump();
+            input->Update();
+            objects->Update(kDt);
+        }
+    }
+
+    GunFactory* Guns() const { return dynamic_cast<ShotSet_Common*>(player->GetShotSet())->gunPool; }
+
+    HWND window = nullptr;
+    Quorvex::InputManager* input = nullptr;
+};
+
+TEST_F(PlayerFrames, HeldShot2FiresAtEachSetsCadence) {
+    struct Case {
+        int fighter, bulletsInHalfASecond;
+    };
+    // Normal every other frame, Heavy every third, Toska six needles every third.
+    for (const Case& c : {Case{1, 15}, Case{2, 10}, Case{3, 60}}) {
+        Machine(c.fighter);
+        Keys({kShot2});
+        Frames(30);
+        EXPECT_EQ(Guns()->GetInUseCount(), c.bulletsInHalfASecond) << c.fighter;
+        Keys({kShot2}, false);
+        Frames(1);
+        EXPECT_EQ(player->GetGunHeat(), 0.0f) << "the gun heats only when held in Zenk mode";
+    }
+}
+
+TEST_F(PlayerFrames, ABulletLivesHalfASecondAndFliesItsSpeed) {
+    Player* machine = Machine(1);
+    Keys({kShot2});
+    Frames(1);
+    Keys({kShot2}, false);
+    ASSERT_EQ(Guns()->GetInUseCount(), 1);
+    Gun* bullet = nullptr;
+    Guns()->ForEachInUse([&](Quorvex::IFactoryProduct* product) { bullet = dynamic_cast<Gun*>(product); });
+    ASSERT_NE(bullet, nullptr);
+    EXPECT_STREQ(bullet->GetTypeName(), "gun");
+    EXPECT_FLOAT_EQ(bullet->GetAttackPower(), 20.0f);
+    EXPECT_TRUE(bullet->CheckGroupFlag(GroupPlayerSide) && !bullet->CheckGroupFlag(GroupEnemySide));
+    const AreaPos start = machine->GetAreaPos();
+    float lastAge = 0.0f;
+    while (Guns()->GetInUseCount() == 1) {
+        lastAge = bullet->GetAge();
+        const D3DXVECTOR3 flown = AreaPos::Difference(bullet->GetAreaPos(), start);
+        EXPECT_NEAR(D3DXVec3Length(&flown), 3140.0f * lastAge, 0.5f);
+        Frames(1);
+    }
+    EXPECT_LE(lastAge, 0.5f + 1e-4f);
+    EXPECT_GT(lastAge, 0.5f - kDt - 1e-4f) << "a bullet flies about 1570 units";
+    EXPECT_EQ(Guns()->GetFreeCount(), 1) << "back in the pool";
+}
+
+TEST_F(PlayerFrames, CruiseKeepsTheMachineInvulnerableAndSilent) {
+    Player* machine = Machine(1);
+    machine->SetTalkFlag(1);
+    Keys({kShot2});
+    Frames(120);
+    EXPECT_EQ(Guns()->GetInUseCount(), 0);
+    EXPECT_GE(machine->GetInvulnerableTime(), 1.0f - kDt);
+    EXPECT_NEAR(machine->GetSpeedRate(), 0.4f, 0.01f) << "cruise speed";
+}
+
+TEST_F(PlayerFrames, ZenkModeStartsOnTheTripleHoldAndEndsOnRelease) {
+    Player* machine = Machine(1);
+    Keys({kAccel, kBrake, kShot1});
+    Frames(1);
+    EXPECT_TRUE(machine->IsZenkActive());
+    EXPECT_EQ(machine->GetMode(), PlayerModeZenk);
+    EXPECT_NEAR(machine->GetZenkGauge(), 0.9f, 1e-5f) << "the start cost";
+    Frames(30);
+    EXPECT_LT(machine->GetZenkGauge(), 0.9f) << "drains while held";
+    const float drained = machine->GetZenkGauge();
+    Keys({kBrake}, false);
+    Frames(1);
+    EXPECT_FALSE(machine->IsZenkActive());
+    EXPECT_EQ(machine->GetMode(), PlayerModeNormal);
+    EXPECT_GE(machine->GetZenkGauge(), drained) << "no drain once ended";
+}
+
+TEST_F(PlayerFrames, GunHeatsOnlyWhenHeldInZenkModeAndCoolsAfterwards) {
+    Player* machine = Machine(1);
+    Keys({kAccel, kBrake, kShot1, kShot2});
+    Frames(60);
+    ASSERT_TRUE(machine->IsZenkActive());
+    EXPECT_EQ(Guns()->GetInUseCount(), 0) << "the gun is silent in Zenk mode";
+    EXPECT_NEAR(machine->GetGunHeat(), 1.0f / 3.0f, 1e-4f) << "a third per second, from the start frame on";
+    Keys({kAccel, kBrake, kShot1}, false);
+    Frames(1);
+    EXPECT_FALSE(machine->IsZenkActive());
+    EXPECT_GT(Guns()->GetInUseCount(), 0) << "held in normal mode, the cool gun fires";
+    EXPECT_LT(machine->GetGunHeat(), 1.0f / 3.0f);
+    Keys({kShot2}, false);
+    Frames(45);
+    EXPECT_FLOAT_EQ(machine->GetGunHeat(), 0.0f) << "two thirds per second down";
+}
+
+TEST_F(PlayerFrames, SpeedScoreIsAddedEveryFightingFrame) {
+    GameManager game(nullptr, nullptr);
+    g_pEnvironment2->gameManager = &game;
+    Player* machine = Machine(1);
+    machine->GetFlight().speed = machine->GetMaxSpeed();
+    Frames(10);
+    EXPECT_EQ(game.stageScore, 2560);
+    EXPECT_EQ(game.totalScore, 2560);
+    machine->SetTalkFlag(1);
+    Frames(10);
+    EXPECT_EQ(game.totalScore, 2560) << "nothing while cruising";
+    g_pEnvironment2->gameManager = nullptr;
+}
+
+TEST_F(PlayerFrames, ADeadMachineExplodesAndRespawnsEvenWithoutExplosions) {
+    Player* machine = Machine(1);
+    Shot* shot = EnemyShot(500.0f);
+    machine->OnCollision(shot);
+    ASSERT_TRUE(machine->IsDead());
+    Frames(10);
+    EXPECT_TRUE(machine->IsDead());
+    EXPECT_EQ(machine->GetMode(), PlayerModeDead);
+    Frames(90);
+    EXPECT_FALSE(machine->IsDead()) << "respawned after the sequence";
+    EXPECT_FLOAT_EQ(machine->GetLifeValue(), 100.0f);
+    EXPECT_GT(machine->GetInvulnerableTime(), 1.0f);
+    EXPECT_TRUE(machine->CheckGroupFlag(GroupPlayerSide));
+}
+
+}  // namespace
+}  // namespace player_test

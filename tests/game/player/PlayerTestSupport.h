@@ -1,0 +1,107 @@
+// A headless stage for the machine's tests: the world of the world tests with
+// a game state of its own, the machine's shape sets, a player in its start
+// state and projectiles of either side.
+#pragma once
+#include <memory>
+
+#include "../world/WorldTestSupport.h"
+#include "game/flow/Environment2.h"
+#include "game/player/Player.h"
+#include "game/player/weapons/Bullet.h"
+#include "game/world/Character.h"
+
+namespace player_test {
+
+using Quorvex::AreaPos;
+
+// A projectile whose type name the test chooses.
+class Shot : public Bullet {
+public:
+    Shot(Quorvex::IObjectManager* objects, Quorvex::IAreaManager* areas, const char* type = "none")
+        : Bullet(objects, areas, AreaPos()), type_(type) {
+        Initialize(0);
+    }
+    const char* GetTypeName() const override { return type_; }
+
+private:
+    const char* type_;
+};
+
+// Bit of a group flag in a mask of flags.
+constexpr unsigned Flag(int group) { return 1u << group; }
+
+// A character with a chosen mask of group flags.
+class Thing : public Character {
+public:
+    Thing(Quorvex::IObjectManager* objects, Quorvex::IAreaManager* areas, unsigned flags, float life = 0.0f)
+        : Character(objects, areas, AreaPos()) {
+        for (int group = 1; group < 8; ++group)
+            if (flags & Flag(group)) SetGroupFlag(group, true);
+        m_life = life;
+    }
+};
+
+class PlayerFixture : public world_test::WorldFixture {
+protected:
+    void SetUp() override {
+        WorldFixture::SetUp();
+        saved_ = g_pEnvironment2;
+        state_ = std::make_unique<Environment2>();
+        g_pEnvironment2 = state_.get();
+        InstallFactory();
+        areas->SetCentralPoint(Quorvex::Int3{0, 0, 0}, D3DXVECTOR3(0, 0, 0), 0);
+        Sphere(L"Fighter", 2.0f, 1.0f);
+        Sphere(L"GunBullet", 1.0f, 1.0f);
+        Sphere(L"GunHeavyBullet", 1.0f, 1.0f);
+        Quorvex::g_pEnvironment->SetFrameTime(1.0f / 60.0f);
+    }
+
+    void TearDown() override {
+        if (player) {
+            player->RequestRemove(true);
+            player->Release();
+            player = nullptr;
+        }
+        WorldFixture::TearDown();
+        g_pEnvironment2 = saved_;
+        state_.reset();
+    }
+
+    // A machine in its start state, vulnerable, at the given speed rate.
+    Player* NewPlayer(float speedRate = 0.0f) {
+        if (player) {
+            player->RequestRemove(true);
+            player->Release();
+        }
+        player = new Player(objects, areas, AreaPos());
+        player->AddRef();
+        player->Reset();
+        player->SetInvulnerableTime(0.0f);
+        Player::Flight& flight = player->GetFlight();
+        flight.speed = flight.minSpeed + speedRate * (flight.maxSpeed - flight.minSpeed);
+        return player;
+    }
+
+    template <class T, class... Args>
+    T* Make(Args&&... args) {
+        T* object = new T(objects, areas, std::forward<Args>(args)...);
+        object->AddRef();
+        held.push_back(object);
+        return object;
+    }
+
+    Shot* EnemyShot(float attackPower) {
+        Shot* shot = Make<Shot>();
+        shot->SetSide(false);
+        shot->SetAttackPower(attackPower);
+        return shot;
+    }
+
+    Player* player = nullptr;
+
+private:
+    Environment2* saved_ = nullptr;
+    std::unique_ptr<Environment2> state_;
+};
+
+}  // namespace player_test
