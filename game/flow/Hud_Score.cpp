@@ -1,0 +1,41 @@
+#include "game/flow/Hud_Score.h"
+
+#include "engine/core/render/DrawBuilders.h"
+#include "engine/core/render/ObjectManager.h"
+#include "game/flow/Hud_PartBase.h"
+#include "game/world/effects/EffectSupport.h"
+
+using namespace Quorvex;
+
+namespace {
+constexpr D3DCOLOR kScoreColor = 0xFF80FF80;
+}
+
+Hud_Score::Hud_Score(ObjectManager* manager) : NumberRenderer(manager) {
+    m_label.SetMaterial(FindMaterial(manager, "matHud"));
+    m_label.x = HudUnits(30.0f);
+    m_label.y = HudUnits(30.0f);
+    m_label.width = HudUnits(72.0f);
+    m_label.height = HudUnits(32.0f);
+    m_label.color = kScoreColor;
+    m_label.angle = 0.0f;
+    m_label.centered = 0;
+    m_label.sizeAsStored = 1;
+    SetSpriteCell(m_label, 0.34375f, 0.5f, 0.159375f, 0.21875f);
+    Show();
+}
+
+Hud_Score::~Hud_Score() = default;
+
+void Hud_Score::Show(float x, float y, float w, float h, D3DCOLOR color) {
+    NumberRenderer::Show(x, y, w, h, color);
+    m_minDigits = 1;
+}
+
+void Hud_Score::Show() { Show(HudUnits(105.0f), HudUnits(30.0f), HudUnits(16.0f), HudUnits(32.0f), kScoreColor); }
+
+void Hud_Score::Render(CalcVertexSet* list) {
+    NumberRenderer::Render(list);
+    PushRenderStatePreset(list, 2);
+    PushSprite2D(list, m_label);
+}

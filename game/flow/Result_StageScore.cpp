@@ -1,0 +1,56 @@
+#include "game/flow/Result_StageScore.h"
+
+#include "engine/core/render/DrawBuilders.h"
+#include "engine/core/render/ObjectManager.h"
+#include "engine/core/render/RenderStage.h"
+#include "game/flow/Hud_PartBase.h"
+#include "game/world/effects/EffectSupport.h"
+
+using namespace Quorvex;
+
+Result_StageScore::Result_StageScore(ObjectManager* manager, float y, float w, float u0, float u1, float vTop,
+                                     float vBottom)
+    : NumberRenderer(manager) {
+    m_label.SetMaterial(FindMaterial(manager, "matHud2"));
+    m_label.x = HudUnits(410.0f);
+    m_label.y = HudUnits(y);
+    m_label.width = HudUnits(w);
+    m_label.height = HudUnits(48.0f);
+    m_label.color = 0xFFFFFFFF;
+    m_label.angle = 0.0f;
+    m_label.centered = 0;
+    m_label.sizeAsStored = 1;
+    SetSpriteCell(m_label, u0, u1, vTop, vBottom);
+}
+
+Result_StageScore::Result_StageScore(ObjectManager* manager)
+    : Result_StageScore(manager, 190.0f, 192.0f, 0.0f, 0.25f, 0.253125f, 0.309375f) {}
+
+Result_StageScore::~Result_StageScore() = default;
+
+void Result_StageScore::Show(float x, float y, float w, float h, D3DCOLOR color) {
+    NumberRenderer::Show(x, y, w, h, color);
+    m_minDigits = 1;
+}
+
+void Result_StageScore::Show() { Show(HudUnits(510.0f), m_label.y, HudUnits(20.0f), HudUnits(40.0f), 0xFFFFFFFF); }
+
+void Result_StageScore::Hide() {
+    if (RenderStage* stage = GetRenderStage()) stage->SubObject(this);
+    m_visible = 0;
+}
+
+void Result_StageScore::Render(CalcVertexSet* list) {
+    NumberRenderer::Render(list);
+    PushRenderStatePreset(list, 2);
+    PushSprite2D(list, m_label);
+}
+
+Result_StageShotDown::Result_StageShotDown(ObjectManager* manager)
+    : Result_StageScore(manager, 260.0f, 168.0f, 0.25f, 0.46875f, 0.315625f, 0.371875f) {}
+
+Result_StageGraze::Result_StageGraze(ObjectManager* manager)
+    : Result_StageScore(manager, 330.0f, 96.0f, 0.0f, 0.125f, 0.378125f, 0.434375f) {}
+
+Result_TotalScore::Result_TotalScore(ObjectManager* manager)
+    : Result_StageScore(manager, 400.0f, 192.0f, 0.0f, 0.25f, 0.315625f, 0.371875f) {}
