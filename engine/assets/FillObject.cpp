@@ -40,6 +40,18 @@ void FillObject::SetFade(const float endColor[4], const float startColor[4], flo
     m_progress = 0.0f;
 }
 
+void FillObject::SetColor(const float color[4]) {
+    m_mode = ModeFill;
+    for (int i = 0; i < 4; ++i) m_colorA[i] = color[i];
+}
+
+void FillObject::FadeIn(const float color[4], float rate) {
+    m_mode = ModeFadeIn;
+    for (int i = 0; i < 4; ++i) m_colorA[i] = color[i];
+    m_rate = rate;
+    m_progress = 0.0f;
+}
+
 void FillObject::Update(float timeStep) {
     if (m_progress < 0.0f) return;
     m_progress += m_rate * timeStep;

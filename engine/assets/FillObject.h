@@ -39,6 +39,11 @@ public:
     // Cross-fade from `startColor` to `endColor` (r, g, b, a each) over 1 /
     // rate seconds; the texture is released. The end colour comes first.
     void SetFade(const float endColor[4], const float startColor[4], float rate);
+    // A solid colour (r, g, b, a); a running progress is left alone.
+    void SetColor(const float color[4]);
+    // The colour fading in from transparent (its alpha scaled by the
+    // progress) over 1 / rate seconds.
+    void FadeIn(const float color[4], float rate);
     // Old released, new referenced; null for none.
     void SetTexture(IDirect3DTexture9* texture);
     IDirect3DTexture9* GetTexture() const { return m_pTexture; }

@@ -49,6 +49,22 @@ TEST(FillObject, ModesColourTheLayerByTheProgress) {
     }
     fill.m_mode = 5;
     EXPECT_FALSE(fill.GetDrawColor(color));
+
+    // A solid colour keeps showing; a fade-in runs from transparent at its
+    // rate and then stays.
+    fill.SetColor(a);
+    fill.Update(0.5f);
+    ASSERT_TRUE(fill.GetDrawColor(color));
+    ExpectColor(color, a);
+    fill.FadeIn(a, 2.0f);
+    ASSERT_TRUE(fill.GetDrawColor(color));
+    EXPECT_FLOAT_EQ(color[3], 0.0f);
+    fill.Update(0.25f);
+    ASSERT_TRUE(fill.GetDrawColor(color));
+    EXPECT_FLOAT_EQ(color[3], 0.4f);
+    fill.Update(0.25f);
+    ASSERT_TRUE(fill.GetDrawColor(color));
+    ExpectColor(color, a);
     layer->Release();
 }
 
