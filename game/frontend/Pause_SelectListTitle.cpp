@@ -1,0 +1,138 @@
+#include "game/frontend/Pause_SelectListTitle.h"
+
+#include "engine/assets/devices/InputManager.h"
+#include "game/flow/Environment2.h"
+#include "game/flow/GameManager.h"
+#include "game/frontend/SceneTitle.h"
+
+using namespace Quorvex;
+
+namespace {
+
+// An item's picture on "matHud2": size in screen-height units, the u range
+// and the v of the first and of the second corner pair; drawn from its
+// top-left corner.
+void SetTitlePicture(Sprite2DInfo& s, float w, float h, float u0, float u1, float vFirst, float vSecond) {
+    s.width = w;
+    s.height = h;
+    s.uv[0] = D3DXVECTOR2(u0, vFirst);
+    s.uv[1] = D3DXVECTOR2(u1, vFirst);
+    s.uv[2] = D3DXVECTOR2(u0, vSecond);
+    s.uv[3] = D3DXVECTOR2(u1, vSecond);
+    s.centered = 0;
+}
+
+constexpr float kItemHeight = 0.07111111f;  // 64/900
+
+GameManager* Manager() { return g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr; }
+
+}  // namespace
+
+void Pause_SelectStart::SetType(int type) {
+    Pause_SelectUnit::SetType(type);
+    SetTitlePicture(m_sprite, 0.10666667f, kItemHeight, 0.0f, 0.09375f, 0.625f, 0.5625f);
+}
+
+void Pause_SelectExStart::SetType(int type) {
+    Pause_SelectUnit::SetType(type);
+    SetTitlePicture(m_sprite, 0.21333334f, kItemHeight, 0.0f, 0.1875f, 0.875f, 0.8125f);
+}
+
+void Pause_SelectStageSelect::SetType(int type) {
+    Pause_SelectUnit::SetType(type);
+    SetTitlePicture(m_sprite, 0.24888889f, kItemHeight, 0.25f, 0.46875f, 0.625f, 0.5625f);
+}
+
+void Pause_SelectScore::SetType(int type) {
+    Pause_SelectUnit::SetType(type);
+    SetTitlePicture(m_sprite, 0.16f, kItemHeight, 0.0f, 0.140625f, 0.8125f, 0.75f);
+}
+
+void Pause_SelectOption::SetType(int type) {
+    Pause_SelectUnit::SetType(type);
+    SetTitlePicture(m_sprite, 0.14222222f, kItemHeight, 0.0f, 0.125f, 0.6875f, 0.625f);
+}
+
+void Pause_SelectGameEnd::SetType(int type) {
+    Pause_SelectUnit::SetType(type);
+    SetTitlePicture(m_sprite, 0.17777778f, kItemHeight, 0.34375f, 0.53125f, 0.5625f, 0.5f);
+}
+
+Pause_SelectListTitle::Pause_SelectListTitle(InputManager* input, ObjectManager* manager, SceneTitle* owner)
+    : Pause_SelectListBase(manager, input), m_pOwner(owner) {
+    SetActiveState(kActiveState);
+}
+
+bool Pause_SelectListTitle::IsExtraUnlocked() {
+    if (!g_pEnvironment2) return false;
+    for (int32_t level : g_pEnvironment2->activeStage)
+        if (level >= kExtraLevel) return true;
+    return false;
+}
+
+int Pause_SelectListTitle::Initialize(int param) {
+    if (Pause_SelectListBase::Initialize(param) < 0) return -1;
+    auto* manager = dynamic_cast<ObjectManager*>(GetManager());
+    struct Choice {
+        Pause_SelectUnit* (*make)(ObjectManager*);
+        void (Pause_SelectListTitle::*callback)(void*);
+        bool offered;
+    };
+    const Choice choices[] = {
+        {[](ObjectManager* m) -> Pause_SelectUnit* { return new Pause_SelectStart(m); }, &Pause_SelectListTitle::OnStart,
+         true},
+        {[](ObjectManager* m) -> Pause_SelectUnit* { return new Pause_SelectExStart(m); },
+         &Pause_SelectListTitle::OnExStart, IsExtraUnlocked()},
+        {[](ObjectManager* m) -> Pause_SelectUnit* { return new Pause_SelectStageSelect(m); },
+         &Pause_SelectListTitle::OnStageSelect, true},
+        {[](ObjectManager* m) -> Pause_SelectUnit* { return new Pause_SelectScore(m); }, &Pause_SelectListTitle::OnScore,
+         true},
+        {[](ObjectManager* m) -> Pause_SelectUnit* { return new Pause_SelectOption(m); },
+         &Pause_SelectListTitle::OnOption, true},
+        {[](ObjectManager* m) -> Pause_SelectUnit* { return new Pause_SelectGameEnd(m); },
+         &Pause_SelectListTitle::OnGameEnd, true},
+    };
+    int n = 0;
+    for (const Choice& choice : choices) {
+        if (!choice.offered) continue;
+        Pause_SelectUnit* item = choice.make(manager);
+        item->AddRef();
+        auto callback = [this, method = choice.callback]() { (this->*method)(nullptr); };
+        if (!AppendItem(item, callback, kItemX, ItemY(n))) break;
+        ++n;
+    }
+    return 0;
+}
+
+void Pause_SelectListTitle::Update(float timeStep) {
+    Pause_SelectListBase::Update(timeStep);
+    // Asked like the other menus, but cancelling the title menu does nothing.
+    if (InputManager* input = GetInputManager()) (void)input->IsCommandPressed("SelectCancel");
+}
+
+void Pause_SelectListTitle::OnStart(void*) {
+    if (g_pEnvironment2) g_pEnvironment2->playMode = 1;
+    if (m_pOwner) m_pOwner->SetEventState(SceneTitle::kEventLeave);
+}
+
+void Pause_SelectListTitle::OnExStart(void*) {
+    if (g_pEnvironment2) g_pEnvironment2->playMode = 2;
+    if (m_pOwner) m_pOwner->SetEventState(SceneTitle::kEventLeave);
+}
+
+void Pause_SelectListTitle::OnStageSelect(void*) {
+    if (g_pEnvironment2) g_pEnvironment2->playMode = 1;
+    if (GameManager* manager = Manager()) manager->RequestStageSelect();
+}
+
+void Pause_SelectListTitle::OnOption(void*) {
+    if (GameManager* manager = Manager()) manager->RequestOption();
+}
+
+void Pause_SelectListTitle::OnScore(void*) {
+    if (GameManager* manager = Manager()) manager->RequestScore();
+}
+
+void Pause_SelectListTitle::OnGameEnd(void*) {
+    if (GameManager* manager = Manager()) manager->RequestQuit();
+}

@@ -1,0 +1,44 @@
+// Pieces the front-end tests share: a device-free object manager and a holder
+// that gives back one counted reference. Tests that change the game state
+// run on a fresh one (flow_test::FreshEnvironment).
+#pragma once
+#include <gtest/gtest.h>
+
+#include "engine/assets/devices/InputManager.h"
+#include "engine/core/render/ObjectManager.h"
+#include "game/flow/FlowTestSupport.h"
+
+namespace frontend_test {
+
+template <class T>
+class Held {
+public:
+    explicit Held(T* object = nullptr) : object_(object) {
+        if (object_) object_->AddRef();
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() {
+        if (object_) object_->Release();
+    }
+    T* get() const { return object_; }
+    T* operator->() const { return object_; }
+
+private:
+    T* object_;
+};
+
+// Updates objects and lets stages write commands; draws nothing.
+inline Quorvex::ObjectManager* NewObjectManager() {
+    Quorvex::ObjectManager::InitParam p;
+    p.groupCount = 4;
+    p.jobCount = 1;
+    p.vertexBytes = 24 * 4096;
+    p.indexBytes = 2 * 6144;
+    p.commandCapacity = 4096;
+    auto* manager = new Quorvex::ObjectManager();
+    EXPECT_EQ(manager->Initialize(p), 0);
+    return manager;
+}
+
+}  // namespace frontend_test
