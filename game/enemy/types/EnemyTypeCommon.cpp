@@ -1,0 +1,70 @@
+#include "game/enemy/types/EnemyTypeCommon.h"
+
+#include "engine/assets/ResourceManager.h"
+#include "engine/core/Utility.h"
+#include "engine/core/render/DrawBuilders.h"
+#include "engine/core/render/DrawMeshInfo.h"
+#include "game/enemy/AttackParam.h"
+#include "game/flow/Environment2.h"
+#include "game/flow/GameManager.h"
+#include "game/world/CollisionShapeSet.h"
+
+void CreateEnemyBody(Object3D* enemy, const wchar_t* shapeSetName) {
+    Quorvex::IAreaManager* areas = enemy ? enemy->GetAreaManager() : nullptr;
+    CollisionShapeSet* shape = areas ? areas->FindShapeSet(shapeSetName) : nullptr;
+    if (!shape) return;
+    enemy->CreateRigidBody(shape, 0, 0.5f, 0.0f);
+    if (PlaneRigidBody* body = enemy->GetRigidBody()) body->setGravity(btVector3(0.0f, 0.0f, 0.0f));
+}
+
+int SetEnemyMesh(Enemy* enemy, const char* meshId) {
+    Quorvex::ObjectManager* manager = enemy ? enemy->GetObjectManager() : nullptr;
+    Quorvex::IResourceManager* resources = manager ? manager->GetResourceManager() : nullptr;
+    if (!resources) {
+        if (enemy) enemy->mesh.SetMesh(nullptr);
+        return -1;
+    }
+    return enemy->mesh.SetMesh(resources, meshId);
+}
+
+bool FireRazer(EnemyEx* owner, const D3DXQUATERNION& orientation, const D3DXVECTOR3& baseVelocity, float speed) {
+    if (!owner) return false;
+    ShotSpawnParam record;
+    MakeShotSpawnParam(owner->GetAreaPos(), orientation, record, owner, baseVelocity, owner->level,
+                       owner->GetManager(), speed, 1);
+    return LaunchEnemyShot(owner, record, -1);
+}
+
+void EnemyUpdateWorldMatrix20(Enemy* enemy, float scale, int flagCalls) {
+    if (!enemy) return;
+    D3DXMATRIX scaling, rotation, world;
+    D3DXMatrixScaling(&scaling, scale, scale, scale);
+    D3DXMatrixRotationQuaternion(&rotation, &enemy->GetOrientation());
+    D3DXMatrixMultiply(&world, &scaling, &rotation);
+    const D3DXVECTOR3 p = enemy->GetWorldPosition();
+    world._41 = p.x;
+    world._42 = p.y;
+    world._43 = p.z;
+    Quorvex::PushMesh(nullptr, enemy->mesh, world);
+    if (enemy->mesh.m_bInstanceReset) {
+        ++enemy->state;
+        if (enemy->state > flagCalls - 1) enemy->mesh.m_bInstanceReset = 0;
+    }
+}
+
+void EnemyRenderMesh(Quorvex::RenderObject* object, Quorvex::CalcVertexSet* list) {
+    if (!object || !list) return;
+    Quorvex::PushRenderStatePreset(list, 2);
+    Quorvex::PushDrawObject(list, object);
+}
+
+void EnemyRenderSprite(Quorvex::CalcVertexSet* list, Quorvex::Sprite3DInfo& sprite, const D3DXVECTOR3& position) {
+    if (!list) return;
+    sprite.position = position;
+    if (list->renderStatePreset != 2) Quorvex::PushRenderStatePreset(list, 2);
+    Quorvex::PushSprite3DBillboard(list, sprite);
+}
+
+void AddEnemiesAppeared(int delta) {
+    if (GameManager* game = g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr) game->enemiesAppeared += delta;
+}

@@ -1,0 +1,39 @@
+// Steps that many ordinary enemy classes share: the floating collision body,
+// the mesh from the resource table, one razer shot from the generator's pool,
+// the mesh and sprite draws and the count of enemies that appeared.
+#pragma once
+#include "engine/assets/Sprite3DInfo.h"
+#include "game/enemy/EnemyEx.h"
+
+namespace Quorvex {
+class CalcVertexSet;
+class RenderObject;
+}  // namespace Quorvex
+
+// A body from the named shape set (not kinematic, 0.5, 0) with zero gravity,
+// so that the enemy floats where its code puts it. Nothing when the set (or
+// the area manager) is missing.
+void CreateEnemyBody(Object3D* enemy, const wchar_t* shapeSetName);
+// The mesh of that id into the enemy's mesh record (counted): 0, or -1 when
+// the resource table has no such mesh.
+int SetEnemyMesh(Enemy* enemy, const char* meshId);
+
+// One Bullet_Razer from the owner's position with the given orientation,
+// base velocity and speed factor, at the owner's level, with the launch
+// sound flag set. False when the pool is missing or exhausted.
+bool FireRazer(EnemyEx* owner, const D3DXQUATERNION& orientation, const D3DXVECTOR3& baseVelocity, float speed);
+
+// World matrix = scaling x rotation of the orientation x translation to the
+// position, handed to the mesh record. While the mesh record's placed flag is
+// up the enemy's state counter counts the calls; the flag drops once the
+// counter passes flagCalls - 1 (three calls by default).
+void EnemyUpdateWorldMatrix20(Enemy* enemy, float scale = 20.0f, int flagCalls = 3);
+// The mesh enemies' render step: blend preset 2, then the object's draw
+// command, whose replay draws the mesh at the enemy's pose.
+void EnemyRenderMesh(Quorvex::RenderObject* object, Quorvex::CalcVertexSet* list);
+// The sprite enemies' render step: the sprite at the position, blend preset
+// 2 (pushed only when another one is current), one camera-facing quad.
+void EnemyRenderSprite(Quorvex::CalcVertexSet* list, Quorvex::Sprite3DInfo& sprite, const D3DXVECTOR3& position);
+
+// Adds to the game manager's count of enemies that appeared.
+void AddEnemiesAppeared(int delta);
