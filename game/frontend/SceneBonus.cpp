@@ -1,0 +1,215 @@
+#include "game/frontend/SceneBonus.h"
+
+#include <cmath>
+
+#include "engine/assets/BlendAdditionalMaterial.h"
+#include "engine/assets/Chara2D.h"
+#include "engine/assets/FillObject.h"
+#include "engine/assets/RenderObjectSpr2D.h"
+#include "engine/assets/devices/InputManager.h"
+#include "engine/assets/shaders/ShaderManager.h"
+#include "engine/assets/shaders/Shader_Bloom.h"
+#include "engine/core/render/ObjectManager.h"
+#include "game/flow/Environment2.h"
+#include "game/flow/GameManager.h"
+#include "game/flow/ViewObject.h"
+#include "game/frontend/Title_Background.h"
+#include "game/world/AreaManager.h"
+#include "game/world/effects/EffectGenerator.h"
+#include "game/world/effects/EffectSupport.h"
+#include "game/world/effects/LightObject.h"
+#include "game/world/terrain/GroundGenerator.h"
+#include "game/world/terrain/SkyDome.h"
+
+using namespace Quorvex;
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+constexpr float kStepWait = 5.0f;
+constexpr float kPictureX = 800.0f;
+constexpr float kFirstPictureY = 250.0f;
+constexpr float kPictureStep = 50.0f;
+
+const float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+const float kClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+
+template <class T>
+void ReleaseHeld(T*& object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+}  // namespace
+
+SceneBonus::SceneBonus() {
+    m_name = "bonus";
+    m_objectManagerCreation = CreateOwn;
+    m_areaManagerCreation = CreateOwn;
+    m_objectManagerParam.groupCount = 32;
+    m_objectManagerParam.jobCount = 1;
+    m_objectManagerParam.vertexBytes = 1572768;
+    m_objectManagerParam.indexBytes = 196596;
+    m_objectManagerParam.commandCapacity = 20480;
+}
+
+SceneBonus::~SceneBonus() { ReleaseAll(); }
+
+void SceneBonus::ReleaseAll() {
+    if (m_bound) m_bound = SceneEnding::BindEventSkip(GetInputManager(), false);
+    SceneEnding::ReleasePictures(m_pictures);
+    if (m_pCamera) m_pCamera->RequestRemove(true);
+    SceneEnding::ForgetCamera(m_pCamera);
+    if (IAreaManager* areas = GetAreaManager()) areas->SetAreaFactory(nullptr);
+    for (RenderObjectSpr2D*& panel : m_pPanels) {
+        if (panel) panel->Hide();
+        ReleaseHeld(panel);
+    }
+    ReleaseHeld(m_pFill);
+    ReleaseHeld(m_pEffects);
+    ReleaseHeld(m_pBackground);
+    ReleaseHeld(m_pCamera);
+}
+
+int SceneBonus::OnInitialize(void*) {
+    if (g_pEnvironment2 && g_pEnvironment2->groundGenerator) g_pEnvironment2->SetGroundGenerator(nullptr);
+    if (SceneEnding::CreateFrontEndWorld(this, &m_pCamera) < 0) return -1;
+    ObjectManager* objects = GetObjectManager();
+    IAreaManager* areas = GetAreaManager();
+
+    Chara2DCellSet set;
+    set.resourceManager = GetResourceManager();
+    set.scale = 0.5f;
+    set.chara.SetMaterial(FindMaterial(objects, "matMsg"));
+    SetChara2DCell(set, "bonus_extra", 0.0f, 0.0f, 16.0f, 1.0f);
+    SetChara2DCell(set, "bonus_toska", 0.0f, 1.0f, 16.0f, 1.0f);
+    SetChara2DCell(set, "bonus_velrinb", 0.0f, 2.0f, 16.0f, 1.0f);
+    set.chara.SetMaterial(FindMaterial(objects, "matWhite"));
+    SetChara2DCell(set, "end_white", 0.0f, 0.0f, 1.0f, 1.0f);
+
+    if (const int result = CreateObjects(); result < 0) return result;
+    m_step = 0;
+    m_wait = 0.0f;
+    m_sinceStep = 0.0f;
+    m_bound = SceneEnding::BindEventSkip(GetInputManager(), true);
+    m_base = AreaPos::FromWorld(D3DXVECTOR3(0.0f, 1700.0f, 0.0f));
+    SceneEnding::CenterOn(areas, m_pCamera, m_base);
+    if (ShaderManager* shaders = GetShaderManager())
+        if (auto* bloom = dynamic_cast<Shader_Bloom*>(shaders->GetShader("Bloom"))) bloom->m_threshold = 0.7f;
+    return 0;
+}
+
+int SceneBonus::CreateObjects() {
+    ObjectManager* objects = GetObjectManager();
+    IAreaManager* areas = GetAreaManager();
+    if (IDirect3DDevice9* device = GetDevice()) {
+        D3DVIEWPORT9 viewport{};
+        if (SUCCEEDED(device->GetViewport(&viewport))) objects->SetProjection(viewport);
+    }
+    if (g_pEnvironment2) {
+        g_pEnvironment2->SetPlayer(nullptr);
+        g_pEnvironment2->followedObject = nullptr;
+    }
+    if (m_pCamera->Initialize(0) < 0) return -1;
+    m_pCamera->SetMode(ViewObject::ModePlaced);
+    m_pCamera->SetWorldPosition(D3DXVECTOR3(0.0f, 520.0f, -50.0f));
+    m_pCamera->SetPlacedLookAtWorld(D3DXVECTOR3(0.0f, 516.0f, 0.0f));
+
+    auto* light = new LightObject(objects, areas, AreaPos::FromWorld(D3DXVECTOR3(100.0f, 350.0f, 1000.0f)));
+    light->AddRef();
+    light->Initialize(0);  // the scene runs without its light
+    light->Release();
+
+    m_pEffects = new EffectGenerator(objects, areas, AreaPos());
+    m_pEffects->AddRef();
+    if (m_pEffects->Initialize(0) != 0) return -2;
+
+    m_pFill = new FillObject(objects);
+    m_pFill->AddRef();
+    if (m_pFill->Initialize(0) < 0) return -1;
+    m_pFill->SetDrawPriority(100.0f);
+    m_pFill->SetFade(kClear, kWhite, 0.5f);
+
+    if (g_pEnvironment2 && g_pEnvironment2->groundGenerator)
+        if (SkyDome* sky = g_pEnvironment2->groundGenerator->GetSkyDome()) {
+            sky->SetPositionOffset(D3DXVECTOR3(0.0f, -7.0f, 0.0f));
+            BlendAdditionalMaterial(sky, 3, 3, 0.0f);
+        }
+
+    m_pBackground = new Title_Background(objects);
+    m_pBackground->AddRef();
+    if (m_pBackground->Initialize(0) < 0) return -1;
+
+    m_pPanels[0] = SceneEnding::CreatePanel(objects, 0.0f, 0xFF000000);
+    m_pPanels[1] = SceneEnding::CreatePanel(objects, g_Aspect * 0.5f, 0x00000000);
+    return m_pPanels[0] && m_pPanels[1] ? 0 : -1;
+}
+
+void SceneBonus::AddPicture(const char* id, float x, float y, float lifetime) {
+    SceneEnding::AddPicture(m_pictures, GetObjectManager(), id, x, y, lifetime);
+}
+
+void SceneBonus::OnUpdate(float timeStep) {
+    RunSequence(timeStep);
+    m_base.Add(D3DXVECTOR3(0.0f, 0.0f, 50.0f * timeStep));
+    const float a = 2.0f * kPi * 0.01f * m_clock;
+    const float b = 2.0f * kPi * 0.02f * m_clock;
+    if (m_pCamera) {
+        m_pCamera->SetAreaPos(
+            m_base.Translated(D3DXVECTOR3(1.5f * std::sin(b), 1.5f * std::cos(b), 2.0f * std::sin(a))));
+        m_pCamera->SetPlacedLookAt(m_base.Translated(D3DXVECTOR3(0.0f, 0.0f, 60.0f)));
+    }
+    SceneEnding::AgePictures(m_pictures, timeStep);
+    m_clock += timeStep;
+}
+
+void SceneBonus::OnRender() { SceneEnding::ApplyLook(this, m_pictures); }
+
+void SceneBonus::RunSequence(float timeStep) {
+    const int entryStep = m_step;
+    while (m_wait <= m_sinceStep) {
+        RunStep(m_step);
+        m_wait = m_step == 0 || m_step == 2 ? 2.0f : kStepWait;
+        ++m_step;
+        m_sinceStep = 0.0f;
+        if (m_wait > 0.0f) break;
+    }
+    for (RenderObjectSpr2D* panel : m_pPanels)
+        if (panel) panel->m_sprite.color = 0xFF000000;
+    if (m_step == entryStep) m_sinceStep += timeStep;
+}
+
+void SceneBonus::RunStep(int step) {
+    Environment2* env = g_pEnvironment2;
+    switch (step) {
+        case 0:
+            if (m_pFill) m_pFill->SetFade(kClear, kWhite, 0.5f);
+            break;
+        case 1: {
+            if (!env) break;
+            float y = kFirstPictureY;
+            if (env->bonusFlags[SceneEnding::kNoticeExtraStage]) {
+                AddPicture("bonus_extra", kPictureX, y, kPictureLifetime);
+                y += kPictureStep;
+            }
+            if (env->bonusFlags[SceneEnding::kNoticeVelrinB]) {
+                AddPicture("bonus_velrinb", kPictureX, y, kPictureLifetime);
+                y += kPictureStep;
+            }
+            if (env->bonusFlags[SceneEnding::kNoticeToska]) AddPicture("bonus_toska", kPictureX, y, kPictureLifetime);
+            break;
+        }
+        case 2:
+            if (m_pFill) m_pFill->SetFade(kWhite, kClear, 0.5f);
+            break;
+        case 3:
+            if (!env) break;
+            env->bonusFlags[0] = env->bonusFlags[1] = env->bonusFlags[2] = 0;
+            if (GameManager* manager = env->gameManager) {
+                manager->CheckHighScore(nullptr);
+                manager->RequestEndAction();
+            }
+            break;
+        default: break;
+    }
+}

@@ -1,0 +1,125 @@
+// The ending after the last stage: the machine flies on over streamed terrain
+// through drifting smoke while black panels cover one half of the screen and
+// the credits fade in and out on them. At the end of its timed steps it asks
+// for the bonus scene when an unlock notice is pending, else for the ranking.
+// The bonus scene shares its pictures, its render hook and its world set-up.
+#pragma once
+#include <vector>
+
+#include "engine/core/AreaPos.h"
+#include "engine/core/SceneBase.h"
+
+namespace Quorvex {
+class FillObject;
+class FontManager;
+class IResourceManager;
+class InputManager;
+class RenderObjectSpr2D;
+}  // namespace Quorvex
+
+class EffectGenerator;
+class LightObject;
+class PlayerStub;
+class SmokeFactory;
+class Title_Background;
+class ViewObject;
+
+class SceneEnding : public Quorvex::SceneBase {
+public:
+    // The unlock notices in the game state's bonus flags.
+    enum Notice { kNoticeExtraStage = 0, kNoticeToska = 1, kNoticeVelrinB = 2 };
+    static constexpr int kStepCount = 15;
+
+    // A credit or notice picture: client pixels, its age and lifetime.
+    struct Picture {
+        float x = 0.0f;
+        float y = 0.0f;
+        float elapsed = 0.0f;
+        float lifetime = 0.0f;
+        Quorvex::RenderObjectSpr2D* sprite = nullptr;  // counted
+    };
+    using PictureList = std::vector<Picture>;
+
+    // Named "ending"; own object manager (32 groups, one job record) and own
+    // area manager.
+    SceneEnding();
+    ~SceneEnding() override;
+
+    // 0, or -1 at the first failing step.
+    int OnInitialize(void* param) override;
+    void OnUpdate(float timeStep) override;
+    void OnRender() override;
+    // The timed steps: a due step runs, otherwise the step clock advances.
+    void RunSequence(float timeStep);
+
+    int GetStep() const { return m_step; }
+    const PictureList& GetPictures() const { return m_pictures; }
+
+    // ---- shared with the bonus scene ----
+
+    // A picture of the Chara2D id at client pixels (x, y): transparent white,
+    // blend preset 2, "Sprite2D", draw priority 200, shown (without an object
+    // manager it has no picture and no stage). Appended to the list; false
+    // when the sprite cannot be made.
+    static bool AddPicture(PictureList& pictures, Quorvex::ObjectManager* objects, const char* id, float x,
+                           float y, float lifetime);
+    // Ages the pictures; those at the end of their lifetime leave their stage
+    // and are released.
+    static void AgePictures(PictureList& pictures, float timeStep);
+    static void ReleasePictures(PictureList& pictures);
+    // The alpha byte of a picture: fades in over its first second and out
+    // over its last.
+    static int PictureAlpha(float elapsed, float lifetime);
+    // Fog, light colours and every picture's fade: the render hook.
+    static void ApplyLook(Quorvex::SceneBase* scene, PictureList& pictures);
+    // A black panel of "end_white", half the screen wide, draw priority 2000.
+    static Quorvex::RenderObjectSpr2D* CreatePanel(Quorvex::ObjectManager* objects, float x, D3DCOLOR color);
+    // The title's render groups, front-end shapes and world (windows, centre
+    // point, camera at cell (0, 0, 0), centre-position manager) over an
+    // AreaFactory_6. The camera comes back with a reference for the scene.
+    static int CreateFrontEndWorld(Quorvex::SceneBase* scene, ViewObject** camera);
+    // The game state's centre record and the area manager's centre follow
+    // the camera at the base position.
+    static void CenterOn(Quorvex::IAreaManager* areas, ViewObject* camera, const Quorvex::AreaPos& base);
+    // Binds or unbinds "EventSkip" (Return, pad button 5); answers whether it
+    // is bound afterwards.
+    static bool BindEventSkip(Quorvex::InputManager* input, bool bind);
+    // Leaves the game state's camera and centre pointers clear of the camera.
+    static void ForgetCamera(ViewObject* camera);
+
+protected:
+    void RunStep(int step);
+    void RegisterPictures();
+    int CreateObjects();
+    // Flight offset toward the target over the duration.
+    void StartFlight(const D3DXVECTOR3& target, float duration);
+    void UpdateFlight(float timeStep);
+    void UpdatePanels(float timeStep);
+    void EmitSmoke();
+    void ReleaseAll();
+
+    PictureList m_pictures;
+    Quorvex::AreaPos m_reference;
+    int m_step = 0;
+    float m_stepDuration = 0.0f;
+    float m_stepElapsed = 0.0f;
+    D3DXVECTOR3 m_flightOffset{10.0f, 0.0f, 22.0f};
+    D3DXVECTOR3 m_flightStart{10.0f, 0.0f, 22.0f};
+    D3DXVECTOR3 m_flightTarget{10.0f, 0.0f, 22.0f};
+    float m_flightDuration = -1.0f;
+    float m_flightElapsed = 0.0f;
+    float m_sceneTime = 0.0f;
+    float m_smokeTimer = 0.0f;
+    Quorvex::RenderObjectSpr2D* m_pPanels[2] = {nullptr, nullptr};  // counted
+    bool m_raise[2] = {false, false};
+    bool m_lower[2] = {false, false};
+    ViewObject* m_pCamera = nullptr;                // counted
+    PlayerStub* m_pMachine = nullptr;               // counted
+    LightObject* m_pLight = nullptr;                // counted
+    EffectGenerator* m_pEffects = nullptr;          // counted
+    SmokeFactory* m_pSmoke = nullptr;               // counted
+    Quorvex::FillObject* m_pFill = nullptr;         // counted
+    Title_Background* m_pBackground = nullptr;      // counted
+    Quorvex::FontManager* m_pFont = nullptr;        // counted
+    bool m_bound = false;
+};
