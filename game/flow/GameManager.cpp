@@ -10,7 +10,11 @@
 #include "engine/core/SceneBase.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/ScenePause.h"
+#include "game/flow/SceneStage1.h"
 #include "game/frontend/Pause_SelectListTitle.h"
+#include "game/frontend/SceneBonus.h"
+#include "game/frontend/SceneCharacterSelect.h"
+#include "game/frontend/SceneEnding.h"
 #include "game/frontend/SceneOption.h"
 #include "game/frontend/SceneScore.h"
 #include "game/frontend/SceneStageSelect.h"
@@ -236,27 +240,19 @@ void GameManager::LeaveFrontEnd() {
 
 SceneBase* GameManager::CreateTitleScene() { return new SceneTitle(); }
 
-SceneBase* GameManager::CreateCharacterSelectScene() {
-    LogMissingScene(L"character select");
-    return nullptr;
-}
+SceneBase* GameManager::CreateCharacterSelectScene() { return new SceneCharacterSelect(); }
 
 SceneBase* GameManager::CreateStageScene(int stage) {
+    if (stage == 1) return new SceneStage1();
     static const wchar_t* const kNames[] = {L"stage 1", L"stage 2", L"stage 3", L"stage 4",
                                             L"stage 5", L"stage 6", L"extra stage"};
     LogMissingScene(stage >= 1 && stage <= kStageEx ? kNames[stage - 1] : L"unknown stage");
     return nullptr;
 }
 
-SceneBase* GameManager::CreateEndingScene() {
-    LogMissingScene(L"ending");
-    return nullptr;
-}
+SceneBase* GameManager::CreateEndingScene() { return new SceneEnding(); }
 
-SceneBase* GameManager::CreateBonusScene() {
-    LogMissingScene(L"bonus");
-    return nullptr;
-}
+SceneBase* GameManager::CreateBonusScene() { return new SceneBonus(); }
 
 SceneBase* GameManager::CreateStageSelectScene() { return new SceneStageSelect(); }
 

@@ -1,0 +1,75 @@
+// The scene named "action" that hosts play, base of every stage scene. The
+// first one builds the shared play world (render groups, collision shapes,
+// camera, light, generators, screen services, the pause scene and the centre
+// tracker) and keeps it in the game-scene registry; a stage that replaces a
+// running stage inherits it all and only brings its own terrain factory.
+#pragma once
+#include <cstdint>
+
+#include "engine/core/SceneBase.h"
+#include "platform/win32/win32.h"
+
+class IAreaFactory;
+
+namespace Quorvex {
+class SoundUnit;
+}
+
+class SceneAction : public Quorvex::SceneBase {
+public:
+    // Own object and area managers when no action scene exists yet, else the
+    // inherited ones; 16 groups and one job record.
+    SceneAction();
+    // Takes the stage's factory out of the area manager when this is the
+    // current action scene; the last action scene releases the shared world.
+    ~SceneAction() override;
+
+    // The argument is a GameManager::StartParam (game manager, single-stage
+    // flag). 0; -1 (groups, terrain, centre area, pause scene, centre
+    // tracker), -2 (a generator) or -3 (a screen service) on failure.
+    int OnInitialize(void* param) override;
+    // Drains the score gauge, follows the pause scene's mode, freezes the
+    // world while paused and opens the pause menu on "pause".
+    void OnUpdate(float timeStep) override;
+    // Draws every rigid body while the system information is shown.
+    void OnRender() override;
+
+    // The stage's terrain factory (a new one with no reference, or null,
+    // which fails the set-up).
+    virtual IAreaFactory* CreateAreaFactory() { return nullptr; }
+    // The cue the stage-1 enemy timetable sends its owner; it does nothing.
+    virtual void OnStageCue() {}
+    // Ends the stage's current section.
+    virtual void SetSkip() {}
+    virtual void SetMusicVolume(float volume) = 0;
+    virtual Quorvex::SoundUnit* GetMusic() = 0;
+
+    BYTE IsSingleStage() const { return m_singleStage; }
+
+    // Builds the render groups of play into the manager: 0, or -1 when one
+    // fails to register.
+    static int CreateRenderGroups(Quorvex::ObjectManager* objects);
+    // Registers every collision shape of play that the area manager does not
+    // hold yet (by name), so a shape registered elsewhere is kept.
+    static void RegisterShapes(Quorvex::IAreaManager* areas, Quorvex::IResourceManager* resources);
+    // The drain of the game manager's score gauge over dt while not paused:
+    // the gauge falls by dt / 2 and, at 0 or below, rests at 0 with the
+    // multiplier back at 1.
+    static void DrainScoreGauge(float& gauge, float& multiplier, float timeStep);
+
+protected:
+    // Whether this scene is the last one of the shared world: no other
+    // counted action scene is left, or this scene owns the managers the
+    // world lives in.
+    bool IsLastOfWorld() const;
+
+    BYTE m_singleStage = 0;
+
+private:
+    // Set when the set-up succeeded and counted this scene.
+    bool m_counted = false;
+
+    int BuildWorld();
+    int InstallAreaFactory();
+    void ReleaseWorld();
+};
