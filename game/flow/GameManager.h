@@ -103,6 +103,19 @@ public:
     float scoreMultiplier = 0.0f;
     float scoreGauge = 0.0f;
 
+protected:
+    // One maker per scene kind: a new scene with no reference, or null (after
+    // a logged error) while that scene is not part of the build. Virtual so
+    // that the flow can be exercised without devices.
+    virtual Quorvex::SceneBase* CreateTitleScene();
+    virtual Quorvex::SceneBase* CreateCharacterSelectScene();
+    virtual Quorvex::SceneBase* CreateStageScene(int stage);
+    virtual Quorvex::SceneBase* CreateEndingScene();
+    virtual Quorvex::SceneBase* CreateBonusScene();
+    virtual Quorvex::SceneBase* CreateStageSelectScene();
+    virtual Quorvex::SceneBase* CreateOptionScene();
+    virtual Quorvex::SceneBase* CreateScoreScene();
+
 private:
     using Request = std::function<void(void*)>;
 
@@ -147,16 +160,6 @@ private:
     // Ground generator, camera, light and player released, nothing followed.
     void ReleaseStageObjects();
 
-    // One maker per scene kind: a new scene with no reference, or null (after
-    // a logged error) while that scene is not part of the build.
-    Quorvex::SceneBase* CreateTitleScene();
-    Quorvex::SceneBase* CreateCharacterSelectScene();
-    Quorvex::SceneBase* CreateStageScene(int stage);
-    Quorvex::SceneBase* CreateEndingScene();
-    Quorvex::SceneBase* CreateBonusScene();
-    Quorvex::SceneBase* CreateStageSelectScene();
-    Quorvex::SceneBase* CreateOptionScene();
-    Quorvex::SceneBase* CreateScoreScene();
     // Starts the scene under the container; the result of StartScene, or -1
     // for a null scene.
     int StartChild(Quorvex::SceneBase* scene, void* param);
