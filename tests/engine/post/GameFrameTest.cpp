@@ -16,6 +16,7 @@
 #include "engine/assets/shaders/Shader_Water.h"
 #include "engine/core/Environment.h"
 #include "engine/core/WinMain.h"
+#include "game/flow/GameManager.h"
 #include "game/flow/SceneFirst.h"
 
 using namespace Quorvex;
@@ -69,6 +70,9 @@ public:
     int OnInitialize(void* param) override {
         const int result = SceneFirst::OnInitialize(param);
         if (result < 0) return result;
+        // The loader opened the title, which would draw over the picture;
+        // this test looks at the post chain alone.
+        while (SceneBase* title = GameManager::FindScene(this, "title")) SubScene(title);
         ShaderManager* shaders = GetShaderManager();
         if (!shaders->GetShader("WideWater")) {
             auto* water = new Shader_WideWater(GetResourceManager()->GetRenderParameter(), shaders);
