@@ -95,8 +95,8 @@ int Pause_SelectListTitle::Initialize(int param) {
     int n = 0;
     for (const Choice& choice : choices) {
         if (!choice.offered) continue;
+        // The list entry holds the item's only reference.
         Pause_SelectUnit* item = choice.make(manager);
-        item->AddRef();
         auto callback = [this, method = choice.callback]() { (this->*method)(nullptr); };
         if (!AppendItem(item, callback, kItemX, ItemY(n))) break;
         ++n;
