@@ -22,6 +22,8 @@
 #include "game/player/SpellBg.h"
 #include "game/player/WindEffect.h"
 #include "game/player/weapons/Bullet.h"
+#include "game/player/weapons/LockonMarker.h"
+#include "game/player/weapons/MarkerGenerator.h"
 #include "game/player/GunFactory.h"
 #include "game/world/CollisionShapeSet.h"
 #include "game/world/effects/BlurManager.h"
@@ -214,7 +216,20 @@ Player::~Player() {
     release(m_overTheSonic);
     release(m_windEffect);
     ReleaseModel();
+    ReleaseLockon();
+    if (m_markerGenerator) m_markerGenerator->Release();
     m_markerGenerator = nullptr;
+}
+
+void Player::ReleaseLockon() {
+    if (!m_lockonMarker) return;
+    // The camera may keep the reticle a little longer: it must not read a
+    // machine that is gone.
+    m_lockonMarker->ForgetPlayer();
+    LeaveRenderStage(m_lockonMarker);
+    m_lockonMarker->RequestRemove(true);
+    m_lockonMarker->Release();
+    m_lockonMarker = nullptr;
 }
 
 void Player::ReleaseModel() {
@@ -233,6 +248,8 @@ void Player::ReleaseModel() {
 int Player::Initialize(int) { return -1; }
 
 int Player::Initialize(const InitParam& record) {
+    if (record.markerGenerator) record.markerGenerator->AddRef();
+    if (m_markerGenerator) m_markerGenerator->Release();
     m_markerGenerator = record.markerGenerator;
     SetUpdatePriority(PriorityPlayer);
     JoinRenderStage(this, "SolidModel");
@@ -248,6 +265,14 @@ int Player::Initialize(const InitParam& record) {
     if (g_pEnvironment2) m_limitReference = g_pEnvironment2->centerInfo.pos;
 
     CreateBody();
+    ReleaseLockon();
+    if (Quorvex::ObjectManager* manager = GetObjectManagerOf(this)) {
+        m_lockonMarker = new LockonMarker(manager, m_markerGenerator, this);
+        m_lockonMarker->AddRef();
+        m_lockonMarker->Initialize(0);
+        manager->AddObject(m_lockonMarker);
+        ApplyLockAmount();
+    }
     SetReticle(D3DXVECTOR2(0.5f * Quorvex::g_Aspect, 0.5f));
 
     m_spellBg = new SpellBg(GetManager());
@@ -262,7 +287,10 @@ int Player::Initialize(const InitParam& record) {
     m_inputManager = record.inputManager;
     BindDefaultKeys();
 
-    if (g_pEnvironment2 && g_pEnvironment2->viewObject) g_pEnvironment2->viewObject->SetFollowTarget(this);
+    if (g_pEnvironment2 && g_pEnvironment2->viewObject) {
+        g_pEnvironment2->viewObject->SetFollowTarget(this);
+        g_pEnvironment2->viewObject->SetMarker(m_lockonMarker);
+    }
     if (record.blurManager) record.blurManager->SetTarget(this);
 
     m_overTheSonic = new OverTheSonic(GetManager());
@@ -331,6 +359,7 @@ void Player::Reset() {
     m_zenk.elapsed = -1.0f;
     m_zenkGauge = 1.0f;
     m_spare = -1.0f;
+    if (m_lockonMarker) m_lockonMarker->SetState(LockonMarker::StateNormal);
     m_mode = PlayerModeNormal;
     m_regenerate = true;
     SyncRigidBody(1);
@@ -421,8 +450,13 @@ Player::FlightInput Player::ReadFlightInput() const {
 
 void Player::SetReticle(const D3DXVECTOR2& position) {
     m_reticle = position;
+    // The reticle keeps to its box; the machine steers by where it stands.
+    if (m_lockonMarker) {
+        m_lockonMarker->SetPosition(position.x, position.y);
+        m_reticle = D3DXVECTOR2(m_lockonMarker->GetX(), m_lockonMarker->GetY());
+    }
     const float inverseAspect = Quorvex::g_Aspect > 0.0f ? 1.0f / Quorvex::g_Aspect : 1.0f;
-    viewPoint = D3DXVECTOR2(position.x * inverseAspect, position.y);
+    viewPoint = D3DXVECTOR2(m_reticle.x * inverseAspect, m_reticle.y);
 }
 
 void Player::UpdateFlight(float dt) {
@@ -691,6 +725,7 @@ void Player::StartZenkMode() {
     m_zenk.elapsed = -1.0f;
     m_zenk.spare = 0.0f;
     m_zenkGauge -= m_zenk.startCost;
+    if (m_lockonMarker) m_lockonMarker->SetState(LockonMarker::StateZenk);
     m_mode = PlayerModeZenk;
     if (m_spellBg) m_spellBg->SetState(2);
     if (Quorvex::SoundUnit* sound = FindSoundUnit(L"zenkstart")) sound->Play(Quorvex::SoundUnit::PLAY_REWIND);
@@ -702,6 +737,7 @@ void Player::EndZenkMode() {
     m_zenk.elapsed = -1.0f;
     m_zenk.spare = 0.0f;
     if (SceneAction* scene = g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr) scene->SetTimeScale(1.0f);
+    if (m_lockonMarker) m_lockonMarker->SetState(LockonMarker::StateNormal);
     m_mode = PlayerModeNormal;
     if (m_spellBg) m_spellBg->SetState(1);
     if (Quorvex::SoundUnit* sound = FindSoundUnit(L"zenkstart")) sound->Stop();

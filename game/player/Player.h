@@ -21,7 +21,9 @@ class AfterBurner;
 class Bullet;
 class Bullet_Ray4Factory;
 class BlurManager;
+class Character;
 class LockonMarker;
+class Marker;
 class MarkerGenerator;
 class OverTheSonic;
 class SpellBg;
@@ -228,6 +230,20 @@ private:
     void FireGun_Toska(float dt);
     // Shared steps: reload and cooldown, then whether Shot1 fires this frame.
     bool PrepareSpecial(float dt, bool allowZenk);
+    // The special weapons of the three sets.
+    enum SpecialWeapon { WeaponMissile = 1, WeaponNuke = 2, WeaponAmulet = 3 };
+    // One firing frame of Shot1: one weapon at the first locked marker, or
+    // one without a target.
+    void FireSpecial(float dt, bool allowZenk, int weapon);
+    // The first marker of the lock list in state 1, now marked fired; its
+    // target comes with a reference the caller releases.
+    Marker* TakeLock(Character** target);
+    // Launches one weapon; false when none could be launched.
+    bool LaunchSpecial(int weapon, Character* target, Marker* marker);
+    bool LaunchNuke(int kind, Character* target, Marker* marker);
+    void ReleaseLockon();
+    // The lock each lock-on takes: 100 with the Normal set, 200 with the others.
+    void ApplyLockAmount();
     void AfterSpecial(int launched);
     // Heat, cooldown and trigger of the gun; true when it fires this frame.
     bool PrepareGun(float dt);
@@ -246,7 +262,7 @@ private:
     std::vector<AfterBurner*> m_attached;  // counted
     AttitudeLimits m_attitudeLimits;
     LockonMarker* m_lockonMarker = nullptr;      // counted
-    MarkerGenerator* m_markerGenerator = nullptr;  // not counted: held by the stage
+    MarkerGenerator* m_markerGenerator = nullptr;  // counted
     int m_mode = PlayerModeNormal;
     int m_characterType = 0;
     ID3DXAnimationController* m_animation = nullptr;

@@ -9,6 +9,16 @@
 #include "game/player/Gun.h"
 #include "game/player/GunFactory.h"
 #include "game/player/PlayerResources.h"
+#include "game/player/weapons/Amulet.h"
+#include "game/player/weapons/Bullet_Nuke.h"
+#include "game/player/weapons/LockonMarker.h"
+#include "game/player/weapons/MarkerGenerator.h"
+#include "game/player/weapons/Missile.h"
+#include "game/enemy/EnemyGenerator_Derive.h"
+#include "game/flow/Environment2.h"
+#include "game/world/Character.h"
+
+using Quorvex::AreaPos;
 
 namespace {
 
@@ -112,6 +122,11 @@ void Player::SelectShotSet(int kind) {
     else
         m_zenk.drain = v.zenkDrain;
     m_zenk.startCost = v.zenkCost;
+    ApplyLockAmount();
+}
+
+void Player::ApplyLockAmount() {
+    if (m_lockonMarker) m_lockonMarker->LockAmount = m_shotSetKind == 2 || m_shotSetKind == 3 ? 200.0f : 100.0f;
 }
 
 bool Player::PrepareSpecial(float dt, bool allowZenk) {
@@ -137,23 +152,83 @@ void Player::AfterSpecial(int launched) {
         if (Quorvex::SoundUnit* sound = FindSoundUnit(L"misl")) sound->Play(Quorvex::SoundUnit::PLAY_REWIND);
 }
 
-// The special weapons (homing missile, nuclear blast, amulet) and the lock
-// list they aim at are launched by the lock-on service; without it a trigger
-// launches nothing and costs nothing.
-void Player::FireSpecial_Normal(float dt) {
-    if (PrepareSpecial(dt, true)) AfterSpecial(0);
+Marker* Player::TakeLock(Character** target) {
+    *target = nullptr;
+    if (!m_markerGenerator) return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(m_markerGenerator->GetLock());
+    for (Marker* marker : m_markerGenerator->CopyInUseMarkers()) {
+        if (marker->GetState() != MarkerLocked || !marker->GetTarget()) continue;
+        *target = marker->GetTarget();
+        (*target)->AddRef();
+        marker->SetFired();
+        return marker;
+    }
+    return nullptr;
 }
 
-void Player::FireSpecial_Heavy(float dt) {
-    if (PrepareSpecial(dt, false)) AfterSpecial(0);
+bool Player::LaunchNuke(int kind, Character* target, Marker* marker) {
+    EnemyGenerator_Derive* generator = g_pEnvironment2 ? g_pEnvironment2->enemyGenerator : nullptr;
+    Quorvex::FactoryAdapter* pool = generator ? generator->GetPool(EnemyGenerator_Derive::PoolNuke) : nullptr;
+    if (!pool) return false;
+    Bullet_Nuke::SetParam record(m_areaPos.Translated(D3DXVECTOR3(10.0f, 0.0f, 0.0f)), m_orientation, this, 1,
+                                 D3DXVECTOR3(0.0f, 0.0f, 0.0f), 1.0f, GetObjectManagerOf(this), 1.0f, 1.5f, kind);
+    Quorvex::IFactoryProduct* product = pool->AcquireProduct(&record);
+    if (!product) return false;
+    if (auto* nuke = dynamic_cast<Bullet_Nuke*>(product)) nuke->SetLinks(target, marker);
+    product->Release();
+    return true;
 }
 
-void Player::FireSpecial_Toska(float dt) {
-    if (PrepareSpecial(dt, false)) AfterSpecial(0);
+bool Player::LaunchSpecial(int weapon, Character* target, Marker* marker) {
+    if (weapon == WeaponNuke) return LaunchNuke(Bullet_Nuke::KindHeavy, target, marker);
+    ShotSet_Common* set = Common(m_shotSet);
+    Quorvex::ObjectManager* manager = GetObjectManagerOf(this);
+    if (!manager || !set) return false;
+    static const float kMuzzles[4] = {-15.0f, -7.5f, 7.5f, 15.0f};
+    const float x = weapon == WeaponAmulet ? 10.0f : kMuzzles[set->muzzleIndex % 4];
+    const AreaPos start = m_areaPos.Translated(D3DXVECTOR3(x, 0.0f, 0.0f));
+    // Registered with the manager when made: the manager's reference is the
+    // only one, and the weapon removes itself when its flight ends.
+    Missile* weaponObject = weapon == WeaponAmulet ? new Amulet(manager, GetAreaManager(), start)
+                                                   : new Missile(manager, GetAreaManager(), start);
+    Missile::InitParam record;
+    record.owner = this;
+    record.target = target;
+    record.marker = marker;
+    weaponObject->Initialize(record);
+    weaponObject->SetSide(true);
+    // Without a target it flies straight along the machine's heading.
+    if (!target) weaponObject->SetOrientation(m_orientation);
+    if (weapon == WeaponMissile && IsZenkActive()) weaponObject->SetHomingMode(Missile::HomingZenk);
+    return true;
 }
+
+void Player::FireSpecial(float dt, bool allowZenk, int weapon) {
+    if (!PrepareSpecial(dt, allowZenk)) return;
+    ShotSet_Common* set = Common(m_shotSet);
+    int launched = 0;
+    Character* target = nullptr;
+    if (Marker* marker = TakeLock(&target)) {
+        if (LaunchSpecial(weapon, target, marker))
+            launched = 1;
+        else
+            marker->Release(nullptr);  // nothing flies on it: the lock goes back
+        target->Release();
+    } else if (!set->noFreeShot && !(weapon == WeaponMissile && IsZenkActive())) {
+        if (LaunchSpecial(weapon, nullptr, nullptr)) launched = 1;
+    }
+    AfterSpecial(launched);
+}
+
+void Player::FireSpecial_Normal(float dt) { FireSpecial(dt, true, WeaponMissile); }
+
+void Player::FireSpecial_Heavy(float dt) { FireSpecial(dt, false, WeaponNuke); }
+
+void Player::FireSpecial_Toska(float dt) { FireSpecial(dt, false, WeaponAmulet); }
 
 int Player::FireZenk_Heavy(float) {
     if (m_mode != PlayerModeZenk) return 0;
+    LaunchNuke(Bullet_Nuke::KindZenk, nullptr, nullptr);
     if (ShotSet_Common* set = Common(m_shotSet)) set->muzzleIndex = (set->muzzleIndex + 1) % 4;
     return 1;
 }
@@ -173,6 +248,7 @@ bool Player::PrepareGun(float dt) {
         m_gunHeat = std::max(m_gunHeat - dt * 2.0f / 3.0f, 0.0f);
         if (m_gunHeat <= 0.0f) m_overheat = false;
     }
+    if (m_lockonMarker) m_lockonMarker->SetHeat(m_gunHeat);
     return !m_overheat && m_mode == PlayerModeNormal && held;
 }
 

@@ -1,81 +1,17 @@
 // The machine frame by frame under keys: gun cadence per shot set, cruise,
 // the Zenk trigger and the death sequence up to the respawn.
 #include "PlayerTestSupport.h"
-#include "engine/assets/devices/InputManager.h"
 #include "game/flow/GameManager.h"
 #include "game/player/Gun.h"
 #include "game/player/GunFactory.h"
 #include "game/player/ShotSet.h"
-#include "platform/dinput/dinput.h"
 
 namespace player_test {
 namespace {
 
-constexpr float kDt = 1.0f / 60.0f;
-constexpr int kShot1 = 205, kShot2 = 203, kAccel = 200, kBrake = 208;
-
-class PlayerFrames : public PlayerFixture {
+class PlayerFrames : public PlayerInputFixture {
 protected:
-    void SetUp() override {
-        PlayerFixture::SetUp();
-        Quorvex::g_pEnvironment->SetWindowActive(true);
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = L"OrvalisPlayerTest";
-        RegisterClassExW(&wc);
-        window = CreateWindowExW(0, wc.lpszClassName, L"Quorvex", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
-                                 nullptr, nullptr, nullptr);
-        ASSERT_NE(window, nullptr);
-        ShowWindow(window, SW_SHOW);
-        Pump();
-        input = new Quorvex::InputManager();
-        input->AddRef();
-        ASSERT_EQ(input->Initialize(window, nullptr), 0);
-    }
-
-    void TearDown() override {
-        for (int key : {kShot1, kShot2, kAccel, kBrake}) orv::dinput::TestPushKeyCode(window, key, false);
-        Pump();
-        PlayerFixture::TearDown();
-        if (input) input->Release();
-        if (window) DestroyWindow(window);
-        Pump();
-    }
-
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-
-    Player* Machine(int fighter) {
-        g_pEnvironment2->fighter = fighter;
-        Player* machine = NewPlayer(0.5f);
-        machine->SetInputManager(input);
-        machine->BindDefaultKeys();
-        return machine;
-    }
-
-    void Keys(std::initializer_list<int> down, bool pressed = true) {
-        for (int key : down) orv::dinput::TestPushKeyCode(window, key, pressed);
-    }
-
-    // Frames with the keys as they are now.
-    void Frames(int count) {
-        for (int i = 0; i < count; ++i) {
-            Pump();
-            input->Update();
-            objects->Update(kDt);
-        }
-    }
-
     GunFactory* Guns() const { return dynamic_cast<ShotSet_Common*>(player->GetShotSet())->gunPool; }
-
-    HWND window = nullptr;
-    Quorvex::InputManager* input = nullptr;
 };
 
 TEST_F(PlayerFrames, HeldShot2FiresAtEachSetsCadence) {
