@@ -11,6 +11,12 @@
 #include "game/flow/Environment2.h"
 #include "game/flow/ScenePause.h"
 #include "game/flow/SceneStage1.h"
+#include "game/flow/SceneStage2.h"
+#include "game/flow/SceneStage3.h"
+#include "game/flow/SceneStage4.h"
+#include "game/flow/SceneStage5.h"
+#include "game/flow/SceneStage6.h"
+#include "game/flow/SceneStageEx.h"
 #include "game/frontend/Pause_SelectListTitle.h"
 #include "game/frontend/SceneBonus.h"
 #include "game/frontend/SceneCharacterSelect.h"
@@ -243,11 +249,16 @@ SceneBase* GameManager::CreateTitleScene() { return new SceneTitle(); }
 SceneBase* GameManager::CreateCharacterSelectScene() { return new SceneCharacterSelect(); }
 
 SceneBase* GameManager::CreateStageScene(int stage) {
-    if (stage == 1) return new SceneStage1();
-    static const wchar_t* const kNames[] = {L"stage 1", L"stage 2", L"stage 3", L"stage 4",
-                                            L"stage 5", L"stage 6", L"extra stage"};
-    LogMissingScene(stage >= 1 && stage <= kStageEx ? kNames[stage - 1] : L"unknown stage");
-    return nullptr;
+    switch (stage) {
+    case 1: return new SceneStage1();
+    case 2: return new SceneStage2();
+    case 3: return new SceneStage3();
+    case 4: return new SceneStage4();
+    case 5: return new SceneStage5();
+    case 6: return new SceneStage6();
+    case kStageEx: return new SceneStageEx();
+    default: LogMissingScene(L"unknown stage"); return nullptr;
+    }
 }
 
 SceneBase* GameManager::CreateEndingScene() { return new SceneEnding(); }
