@@ -63,13 +63,6 @@ void Wrap(int32_t& counter, int32_t& overflow, int32_t limit) {
     }
 }
 
-// The razer keeps its velocity to itself; once it offers a setter the turned
-// shot also flies the new way.
-template <class Shot>
-void SetShotVelocity(Shot* shot, const D3DXVECTOR3& v) {
-    if constexpr (requires { shot->SetVelocity(v); }) shot->SetVelocity(v);
-}
-
 SceneStage* CurrentStageScene(EnemyGenerator_Derive* generator) {
     if (g_pEnvironment2)
         if (auto* stage = dynamic_cast<SceneStage*>(g_pEnvironment2->actionScene)) return stage;
@@ -921,7 +914,7 @@ void Enemy_Toska::UpdateSpell5Emitter(Spell5Emitter& rec, int index, float dt) {
                 const D3DXQUATERNION turn = MakeAimQuaternion(shot->GetAreaPos(), target->GetAreaPos());
                 shot->SetOrientation(turn);
                 const float speed = D3DXVec3Length(&shot->GetVelocity());
-                SetShotVelocity(shot, Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, speed), turn));
+                shot->SetVelocity(Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, speed), turn));
             }
             shot->Release();
             rec.tracked.erase(rec.tracked.begin() + static_cast<std::ptrdiff_t>(i));

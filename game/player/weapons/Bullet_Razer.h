@@ -40,6 +40,8 @@ public:
     // The sprite whose atlas cell the fire steps pick after a launch.
     Quorvex::Sprite3DData* GetAtlasSprite() override { return &m_sprite; }
     const D3DXVECTOR3& GetVelocity() const { return m_velocity; }
+    // Steering patterns turn a shot in flight and keep its speed on the new course.
+    void SetVelocity(const D3DXVECTOR3& velocity) { m_velocity = velocity; }
     float GetLifetime() const { return m_lifetime; }
 
     // Run with the shot when it goes back to its pool; no launch changes it.
