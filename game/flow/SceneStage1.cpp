@@ -3,11 +3,15 @@
 #include <iterator>
 #include <new>
 
+#include <boost/bind/bind.hpp>
+
 #include "engine/assets/BlendAdditionalMaterial.h"
 #include "engine/assets/devices/InputManager.h"
 #include "engine/core/Environment.h"
 #include "game/enemy/EnemyEx.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
+#include "game/enemy/StageTimetables.h"
+#include "game/enemy/types/Enemy_Dweli.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
 #include "game/flow/GameSceneRegistry.h"
@@ -21,6 +25,8 @@
 #include "game/world/terrain/SkyDome.h"
 
 using namespace Quorvex;
+using boost::placeholders::_1;
+using boost::placeholders::_2;
 
 namespace {
 
@@ -212,7 +218,7 @@ void SceneStage1::EnterWindow(int window) {
         SetPlayerMoveLimit(c / 4.0f);
         break;
     case 1:
-        ResetWaves();
+        ResetWaves(&AddEvent_Stage1Waves1);
         Look(2, 0.0f);
         Shade(0.0f);
         break;
@@ -241,13 +247,14 @@ void SceneStage1::EnterWindow(int window) {
         Shade(1.0f);
         break;
     case 8:
-        ResetWaves();
+        ResetWaves(&AddEvent_Stage1Waves2);
         SetTalkFlag(0);
         Look(4, 0.0f);
         Shade(1.0f);
         break;
     case 9:
-        ResetWaves();
+        // The boss returns 2 s into the dialogue.
+        ResetWaves(&AddEvent_Stage1BossLate);
         SetTalkFlag(1);
         speakIndex = 0;
         speakTime = 0.0f;
@@ -375,8 +382,9 @@ void SceneStage1::RunDialogue(int dialogue, float timeStep) {
     }
     speakTime += timeStep;
     if (dialogue == 1 && speakIndex == kBossCallIndex) {
-        // The boss event joins the enemy timetable here once the game has
-        // the stage-1 timetables; its line is never shown.
+        // The boss is called in here; its line is never shown.
+        if (EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get())
+            AddEvent_Stage1Boss(enemies);
         speakIndex = kBossCallIndex + 1;
     }
     if (dialogue == 3 && advanced && speakIndex == kMusicChangeIndex) SetMusicPhaseReleasing(4);
@@ -422,22 +430,37 @@ void SceneStage1::SetPlayerMoveLimit(float range) {
                          D3DXVECTOR3(range, maximum.y, maximum.z));
 }
 
-void SceneStage1::ResetWaves() {
+void SceneStage1::ResetWaves(void (*addEvents)(EnemyGenerator_Derive*)) {
     EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get();
     if (!enemies) return;
     enemies->ClearEvents();
-    // The stage-1 wave and boss timetables join here once the game has them.
+    if (addEvents) addEvents(enemies);
     enemies->stageScene = this;
 }
 
-void SceneStage1::SetUpBossFight(EnemyEx*) {
-    // The fight's movement, attack and emitters belong to the stage-1 boss
-    // class, which is not part of the game yet; the countdown stays hidden.
+void SceneStage1::SetUpBossFight(EnemyEx* current) {
+    auto* boss = dynamic_cast<Enemy_Dweli*>(current);
+    if (!boss) return;
+    // The first fight: the aimed pattern after a 4 s wait, 40 s long; the
+    // boss's own phase end then leads it into its first spell. The limit is
+    // not shown as a countdown.
+    boss->patternCallback.clear();
+    boss->phaseClock = 0.0f;
+    const boost::function<EnemyEx::NextPos(EnemyEx::MoveParam*)> next =
+        boost::bind(&Enemy_Dweli::NextRandomPos, boss, _1);
+    boss->patternCallback = boost::bind(&Enemy_Dweli::FireAimedPattern, boss, _1, _2);
+    boss->shotState.Reset(boss->level);
+    boss->shotState.timer = -4.0f;
+    boss->SpawnShotPoints(0, 0);
+    boss->phaseLimit = 40.0f;
     if (g_pEnvironment2) g_pEnvironment2->bossTimeLimit = -1.0f;
+    boss->GetMoveParam()->nextPos = next;
+    boss->phase = 8;
 }
 
-void SceneStage1::SetBossPhase(int) {
-    // Needs the stage-1 boss class (see SetUpBossFight).
+void SceneStage1::SetBossPhase(int phase) {
+    if (auto* boss = dynamic_cast<Enemy_Dweli*>(g_pEnvironment2 ? g_pEnvironment2->currentBoss : nullptr))
+        boss->SetPhase(phase);
 }
 
 void SceneStage1::SetMusicPhaseReleasing(int phase) {

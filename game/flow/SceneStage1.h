@@ -7,6 +7,7 @@
 #include "game/flow/SceneStage.h"
 
 class EnemyEx;
+class EnemyGenerator_Derive;
 
 class SceneStage1 : public SceneStage {
 public:
@@ -66,9 +67,13 @@ private:
     void RunDialogue(int dialogue, float timeStep);
     void SetTalkFlag(BYTE flag);
     void SetPlayerMoveLimit(float range);
-    // Clears the enemy events and makes this stage their owner again.
-    void ResetWaves();
+    // Clears the enemy events, adds the given ones and makes this stage
+    // their owner again.
+    void ResetWaves(void (*addEvents)(EnemyGenerator_Derive*));
+    // The first boss fight, set on the boss by hand (no-op unless it is
+    // the stage-1 boss).
     void SetUpBossFight(EnemyEx* boss);
+    // Enters a phase of the current boss, when it is the stage-1 boss.
     void SetBossPhase(int phase);
     void SetMusicPhaseReleasing(int phase);
     void SetKind(int kind);
