@@ -8,6 +8,7 @@
 #include "engine/core/Environment.h"
 #include "game/enemy/EnemyEx.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
+#include "game/enemy/StageTimetables.h"
 #include "game/enemy/types/BossCommon.h"
 #include "game/enemy/types/Enemy_Fesko.h"
 #include "game/flow/Environment2.h"
@@ -125,14 +126,18 @@ void StageScript::SetMoveLimit(const AreaPos& reference, float halfWidth, bool l
                          D3DXVECTOR3(halfWidth, maximum.y, maximum.z));
 }
 
-void StageScript::SetEnemyOwner(SceneStage* stage) {
-    if (EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get()) enemies->stageScene = stage;
+void StageScript::AddEnemyEvents(SceneStage* stage, EventAdder adder) {
+    EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get();
+    if (!enemies) return;
+    if (adder) adder(enemies);
+    enemies->stageScene = stage;
 }
 
-void StageScript::ResetWaves(SceneStage* stage) {
+void StageScript::ResetWaves(SceneStage* stage, EventAdder adder) {
     EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get();
     if (!enemies) return;
     enemies->ClearEvents();
+    if (adder) adder(enemies);
     enemies->stageScene = stage;
 }
 
@@ -335,7 +340,7 @@ void SceneStage2::Event0(EventSet*) {
 }
 
 void SceneStage2::Event1(EventSet*) {
-    if (Enter(0)) StageScript::ResetWaves(this);  // the first wave timetable joins here
+    if (Enter(0)) StageScript::ResetWaves(this, &AddEvent_Stage2Waves1);
     BlendPresets(0, 0, 0.0f);
 }
 
@@ -347,7 +352,7 @@ void SceneStage2::Event2(EventSet*) {
 
 void SceneStage2::Event3(EventSet*) {
     if (Enter(2)) {
-        StageScript::ResetWaves(this);  // the second wave timetable joins here
+        StageScript::ResetWaves(this, &AddEvent_Stage2Waves2);
         SetTransition(1, 1.0f);
     }
     BlendPresets(0, 4, m_eventProgress);
@@ -417,7 +422,7 @@ void SceneStage2::Event10(EventSet*) {
 
 void SceneStage2::Event11(EventSet*) {
     if (Enter(6)) {
-        StageScript::ResetWaves(this);  // the third wave timetable joins here
+        StageScript::ResetWaves(this, &AddEvent_Stage2Waves3);
         StageScript::SetTalkFlag(0);
     }
     BlendPresets(4, 4, 0.0f);
@@ -443,9 +448,8 @@ void SceneStage2::Event14(EventSet* e) {
 
 GraphicManager::SpeakSet* SceneStage2::Dialogue1(SpeakParam& speak) {
     if (speak.lineIndex == kBossCall1) {
-        // The stage-2 boss event joins the enemy timetable here once the game
-        // has it; the line itself is never shown.
-        StageScript::SetEnemyOwner(this);
+        // The boss is called in; the line itself is never shown.
+        StageScript::AddEnemyEvents(this, &AddEvent_Stage2Boss);
         speak.lineIndex = kBossCall1 + 1;
     }
     const int count = static_cast<int>(std::size(kDialogue1));
@@ -464,9 +468,9 @@ GraphicManager::SpeakSet* SceneStage2::Dialogue2(SpeakParam& speak) {
 
 GraphicManager::SpeakSet* SceneStage2::Dialogue3(SpeakParam& speak) {
     if (speak.lineIndex == kBossCall3 && !m_bossCalledBack) {
-        // The boss event joins the enemy timetable again here.
+        // The boss is called back once, however long the line stays up.
         m_bossCalledBack = true;
-        StageScript::SetEnemyOwner(this);
+        StageScript::AddEnemyEvents(this, &AddEvent_Stage2Boss);
     }
     if (speak.lineIndex >= kBossBlownAway) {
         if (Enemy_Fesko* boss = Boss()) boss->SetPhase(12);  // explosion, then gone

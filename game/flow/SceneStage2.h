@@ -18,6 +18,7 @@
 
 class AreaFactoryAdapter;
 class EnemyEx;
+class EnemyGenerator_Derive;
 class GameManager;
 class Enemy_Fesko;
 
@@ -74,12 +75,14 @@ public:
     // releases the x limit.
     static void SetMoveLimit(const Quorvex::AreaPos& reference, float halfWidth, bool limitX = true);
 
-    // The stage becomes the owner of the enemy generator's events (a boss
-    // event joins without stopping the others).
-    static void SetEnemyOwner(SceneStage* stage);
-    // The enemy generator's events stop, the stage becomes their owner again
-    // (the caller appends the timetable).
-    static void ResetWaves(SceneStage* stage);
+    // One of the enemy timetables (a stage section's waves or a boss event).
+    using EventAdder = void (*)(EnemyGenerator_Derive*);
+    // The adder's events join those already running (a boss event does not
+    // stop the waves), and the stage becomes their owner.
+    static void AddEnemyEvents(SceneStage* stage, EventAdder adder);
+    // The enemy generator's events stop, the adder's events (when there is
+    // an adder) take their place and the stage becomes their owner.
+    static void ResetWaves(SceneStage* stage, EventAdder adder = nullptr);
     // ResetWaves, every kind-7 object explodes and, with a map, that Lua map
     // starts.
     static void RestartScript(SceneStage* stage, const char* map);

@@ -7,6 +7,7 @@
 #include "engine/assets/shaders/Shader_Water.h"
 #include "engine/core/Environment.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
+#include "game/enemy/StageTimetables.h"
 #include "game/enemy/types/Enemy_Pentra.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
@@ -233,9 +234,7 @@ GraphicManager::SpeakSet* SceneStage3::Dialogue1(SpeakParam& speak) {
     if (speak.lineIndex == 0) {
         speak.minShowTime = kMinShowTime;
         speak.autoTime = kAutoTime;
-        // The stage-3 boss event joins the enemy timetable here once the game
-        // has it.
-        StageScript::SetEnemyOwner(this);
+        StageScript::AddEnemyEvents(this, &AddEvent_Stage3Boss);
         speak.lineIndex = kDialogueStart;
     }
     if (speak.lineIndex == 13) speak.autoTime = 1.5f;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/core/Environment.h"
+#include "game/enemy/StageTimetables.h"
 #include "game/enemy/types/Enemy_Gralle.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
@@ -165,9 +166,7 @@ void SceneStage4::Event7(EventSet*) {
         BlendStageLook(8, 8, 0.0f);
         m_speak.minShowTime = 0.5f;
         m_speak.autoTime = 2.5f;
-        // The stage-4 boss event joins the enemy timetable here once the game
-        // has it.
-        StageScript::SetEnemyOwner(this);
+        StageScript::AddEnemyEvents(this, &AddEvent_Stage4Boss);
     }
     AdvanceSpeak([this](SpeakParam& speak) { return Dialogue1(speak); });
 }

@@ -10,6 +10,7 @@
 #include "engine/assets/shaders/Shader_Noise.h"
 #include "engine/core/Environment.h"
 #include "engine/core/render/ObjectManager.h"
+#include "game/enemy/StageTimetables.h"
 #include "game/enemy/types/Enemy_Orsel.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
@@ -281,9 +282,7 @@ void SceneStage5::Event12(EventSet*) {
 GraphicManager::SpeakSet* SceneStage5::Dialogue1(SpeakParam& speak) {
     if (speak.lineIndex == kBossCallIndex && !(m_dialogueDone & DoneBossCall)) {
         m_dialogueDone |= DoneBossCall;
-        // The stage-5 boss event joins the enemy timetable here once the game
-        // has it.
-        StageScript::SetEnemyOwner(this);
+        StageScript::AddEnemyEvents(this, &AddEvent_Stage5Boss);
     }
     if (speak.lineIndex == kMusicIndex && !(m_dialogueDone & DoneMusic)) {
         m_dialogueDone |= DoneMusic;
@@ -299,7 +298,16 @@ GraphicManager::SpeakSet* SceneStage5::Dialogue2(SpeakParam& speak) {
         EnemyEx* boss = StageScript::CurrentBoss();
         if (boss && !(m_dialogueDone & DoneForcedOut)) {
             m_dialogueDone |= DoneForcedOut;
-            if (auto* orsel = dynamic_cast<Enemy_Orsel*>(boss)) orsel->phaseStep.clear();
+            if (auto* orsel = dynamic_cast<Enemy_Orsel*>(boss)) {
+                // Nothing of the fight survives into the pool: no step, no
+                // emitter or doll pattern state, no held doll.
+                orsel->phaseStep.clear();
+                orsel->phaseTime = 0.0f;
+                Enemy_Orsel::ResetParamRecord(orsel->dollRecords[0]);
+                Enemy_Orsel::ResetParamRecord(orsel->dollRecords[1]);
+                for (Enemy_Orsel::StepRecord& step : orsel->steps) step = Enemy_Orsel::StepRecord();
+                orsel->circle.Reset();
+            }
             StageScript::ForceBossOut(this, boss, kForcedExplosion);
         }
         if (StageScript::CurrentBoss()) {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/core/Environment.h"
+#include "game/enemy/StageTimetables.h"
 #include "game/enemy/types/Enemy_Toska.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
@@ -54,7 +55,7 @@ enum : uint32_t { DoneBossCall = 1, DoneMusic = 2, DoneForcedOut = 4 };
 }  // namespace
 
 const SceneStage6::Course SceneStage6::kCourse = {
-    true, 0, 13, -50.0f, 50.0f, 1, "./data/map/enemap6_1.lua", 3,
+    true, 0, 13, -50.0f, 50.0f, 1, "./data/map/enemap6_1.lua", 3, &AddEvent_Stage6Boss,
 };
 
 SceneStage6::SceneStage6() : SceneStage6(kCourse) {}
@@ -261,8 +262,7 @@ GraphicManager::SpeakSet* SceneStage6::Dialogue1(SpeakParam& speak) {
     }
     if (speak.lineIndex == kBossCallIndex && !(m_dialogueDone & DoneBossCall)) {
         m_dialogueDone |= DoneBossCall;
-        // The boss event joins the enemy timetable here once the game has it.
-        StageScript::SetEnemyOwner(this);
+        StageScript::AddEnemyEvents(this, m_course.bossEvent);
     }
     if (speak.lineIndex == kMusicIndex && !(m_dialogueDone & DoneMusic)) {
         m_dialogueDone |= DoneMusic;

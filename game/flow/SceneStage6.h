@@ -9,6 +9,8 @@
 #include "engine/core/AreaPos.h"
 #include "game/flow/SceneStage.h"
 
+class EnemyGenerator_Derive;
+
 class SceneStage6 : public SceneStage {
 public:
     // What the extra stage changes of this course.
@@ -21,6 +23,9 @@ public:
         int mapKind;             // area kind of event 3
         const char* map;         // enemy map of event 3
         int lastKind;            // area kind of event 9
+        // The boss event that dialogue 1 adds (each stage launches its boss
+        // through its own).
+        void (*bossEvent)(EnemyGenerator_Derive*);
     };
     static const Course kCourse;
 

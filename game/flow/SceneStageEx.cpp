@@ -2,11 +2,12 @@
 
 #include <new>
 
+#include "game/enemy/StageTimetables.h"
 #include "game/flow/Environment2.h"
 #include "game/world/terrain/AreaFactories.h"
 
 const SceneStage6::Course SceneStageEx::kExCourse = {
-    false, 1, 15, -150.0f, 40.0f, 3, "./data/map/enemapex_1.lua", 4,
+    false, 1, 15, -150.0f, 40.0f, 3, "./data/map/enemapex_1.lua", 4, &AddEvent_StageExBoss,
 };
 
 SceneStageEx::SceneStageEx() : SceneStage6(kExCourse) {}
