@@ -33,25 +33,18 @@ void SetWholeTexture(Sprite2DInfo& sprite) {
 
 }  // namespace
 
-FontManager* CharacterSelect_Bramel::s_pFont = nullptr;
-int CharacterSelect_Bramel::s_fontUsers = 0;
+SharedSelectFont CharacterSelect_Bramel::s_font;
 
 CharacterSelect_Bramel::CharacterSelect_Bramel(ObjectManager* manager) : RenderObject(manager, 0) {}
 
 CharacterSelect_Bramel::~CharacterSelect_Bramel() {
-    if (m_holdsFont && --s_fontUsers == 0 && s_pFont) {
-        s_pFont->Release();
-        s_pFont = nullptr;
-    }
+    s_font.Drop(m_holdsFont);
 }
 
 int CharacterSelect_Bramel::Initialize(int) {
     auto* manager = dynamic_cast<ObjectManager*>(GetManager());
     if (!manager) return -1;
-    if (!m_holdsFont) {
-        if (s_fontUsers++ == 0) s_pFont = CreateSelectFont(manager);
-        m_holdsFont = true;
-    }
+    s_font.Hold(manager, m_holdsFont);
     m_portraitSprite.Init();
     m_portraitSprite.SetMaterial(FindGraphicMaterial(manager, "matSelBramel"));
     m_portraitSprite.width = kPortraitSize;
@@ -112,11 +105,12 @@ void CharacterSelect_Bramel::Render(CalcVertexSet* list) {
 }
 
 void CharacterSelect_Bramel::Draw() {
-    if (!s_pFont || !g_pEnvironment) return;
+    FontManager* font = s_font.Get();
+    if (!font || !g_pEnvironment) return;
     const int count = CharacterSelect_Window::RevealedLength(m_speech, m_reveal);
     if (count <= 0) return;
     const D3DXVECTOR2 at = m_bubble + kTextOffset;
-    s_pFont->DrawText(static_cast<int>(g_pEnvironment->XFromScreenRatio(at.x)),
-                      static_cast<int>(g_pEnvironment->YFromScreenRatio(at.y)), m_speech.substr(0, count).c_str(),
-                      kTextColor);
+    font->DrawText(static_cast<int>(g_pEnvironment->XFromScreenRatio(at.x)),
+                   static_cast<int>(g_pEnvironment->YFromScreenRatio(at.y)), m_speech.substr(0, count).c_str(),
+                   kTextColor);
 }

@@ -6,6 +6,7 @@
 
 #include "engine/assets/Sprite2DInfo.h"
 #include "engine/core/RenderObject.h"
+#include "game/frontend/CharacterSelect_Window.h"
 
 namespace Quorvex {
 class FontManager;
@@ -54,6 +55,5 @@ private:
     float m_reveal = 0.0f;
     bool m_holdsFont = false;
 
-    static Quorvex::FontManager* s_pFont;
-    static int s_fontUsers;
+    static SharedSelectFont s_font;
 };

@@ -40,25 +40,33 @@ float RevealStep(const std::wstring& text, float timeStep) {
 
 }  // namespace
 
-FontManager* CharacterSelect_Window::s_pFont = nullptr;
-int CharacterSelect_Window::s_fontUsers = 0;
+void SharedSelectFont::Hold(ObjectManager* manager, bool& holds) {
+    if (holds) return;
+    if (m_users++ == 0) m_pFont = CreateSelectFont(manager);
+    holds = true;
+}
+
+void SharedSelectFont::Drop(bool& holds) {
+    if (!holds) return;
+    holds = false;
+    if (--m_users == 0 && m_pFont) {
+        m_pFont->Release();
+        m_pFont = nullptr;
+    }
+}
+
+SharedSelectFont CharacterSelect_Window::s_font;
 
 CharacterSelect_Window::CharacterSelect_Window(ObjectManager* manager) : RenderObject(manager, 0) {}
 
 CharacterSelect_Window::~CharacterSelect_Window() {
-    if (m_holdsFont && --s_fontUsers == 0 && s_pFont) {
-        s_pFont->Release();
-        s_pFont = nullptr;
-    }
+    s_font.Drop(m_holdsFont);
 }
 
 int CharacterSelect_Window::Initialize(int) {
     auto* manager = dynamic_cast<ObjectManager*>(GetManager());
     if (!manager) return -1;
-    if (!m_holdsFont) {
-        if (s_fontUsers++ == 0) s_pFont = CreateSelectFont(manager);
-        m_holdsFont = true;
-    }
+    s_font.Hold(manager, m_holdsFont);
     MaterialUnit* material = FindGraphicMaterial(manager, "matSelWindow");
     for (Sprite2DInfo* sprite : {&m_boxSprite, &m_line, &m_anchorMark}) {
         sprite->Init();
@@ -174,13 +182,14 @@ void CharacterSelect_Window::Render(CalcVertexSet* list) {
 }
 
 void CharacterSelect_Window::Draw() {
-    if (!s_pFont || !g_pEnvironment) return;
-    auto drawPart = [](const std::wstring& text, float reveal, const D3DXVECTOR2& at) {
+    FontManager* font = s_font.Get();
+    if (!font || !g_pEnvironment) return;
+    auto drawPart = [font](const std::wstring& text, float reveal, const D3DXVECTOR2& at) {
         const int count = RevealedLength(text, reveal);
         if (count <= 0) return;
-        s_pFont->DrawText(static_cast<int>(g_pEnvironment->XFromScreenRatio(at.x)),
-                          static_cast<int>(g_pEnvironment->YFromScreenRatio(at.y)), text.substr(0, count).c_str(),
-                          0xFFFFFFFF);
+        font->DrawText(static_cast<int>(g_pEnvironment->XFromScreenRatio(at.x)),
+                       static_cast<int>(g_pEnvironment->YFromScreenRatio(at.y)), text.substr(0, count).c_str(),
+                       0xFFFFFFFF);
     };
     drawPart(m_body, m_bodyReveal, m_box + kBodyOffset);
     drawPart(m_heading, m_headingReveal, m_box + kHeadingOffset);

@@ -12,6 +12,20 @@ class FontManager;
 class ObjectManager;
 }  // namespace Quorvex
 
+// The select font that every object of one kind shares: the first holder
+// makes it, the last one to let go releases it. Each holder keeps a flag so
+// that it counts once.
+class SharedSelectFont {
+public:
+    void Hold(Quorvex::ObjectManager* manager, bool& holds);
+    void Drop(bool& holds);
+    Quorvex::FontManager* Get() const { return m_pFont; }
+
+private:
+    Quorvex::FontManager* m_pFont = nullptr;  // counted
+    int m_users = 0;
+};
+
 class CharacterSelect_Window : public Quorvex::RenderObject {
 public:
     explicit CharacterSelect_Window(Quorvex::ObjectManager* manager);
@@ -72,7 +86,5 @@ private:
     float m_bodyReveal = 0.0f;
     bool m_holdsFont = false;
 
-    // Shared by every window, made by the first and released with the last.
-    static Quorvex::FontManager* s_pFont;
-    static int s_fontUsers;
+    static SharedSelectFont s_font;
 };

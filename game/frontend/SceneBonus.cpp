@@ -2,13 +2,10 @@
 
 #include <cmath>
 
-#include "engine/assets/BlendAdditionalMaterial.h"
 #include "engine/assets/Chara2D.h"
 #include "engine/assets/FillObject.h"
 #include "engine/assets/RenderObjectSpr2D.h"
 #include "engine/assets/devices/InputManager.h"
-#include "engine/assets/shaders/ShaderManager.h"
-#include "engine/assets/shaders/Shader_Bloom.h"
 #include "engine/core/render/ObjectManager.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
@@ -19,7 +16,6 @@
 #include "game/world/effects/EffectSupport.h"
 #include "game/world/effects/LightObject.h"
 #include "game/world/terrain/GroundGenerator.h"
-#include "game/world/terrain/SkyDome.h"
 
 using namespace Quorvex;
 
@@ -33,12 +29,6 @@ constexpr float kPictureStep = 50.0f;
 
 const float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const float kClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-
-template <class T>
-void ReleaseHeld(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
 
 }  // namespace
 
@@ -61,21 +51,17 @@ void SceneBonus::ReleaseAll() {
     if (m_pCamera) m_pCamera->RequestRemove(true);
     SceneEnding::ForgetCamera(m_pCamera);
     if (IAreaManager* areas = GetAreaManager()) areas->SetAreaFactory(nullptr);
-    for (RenderObjectSpr2D*& panel : m_pPanels) {
-        if (panel) panel->Hide();
-        ReleaseHeld(panel);
-    }
-    ReleaseHeld(m_pFill);
-    ReleaseHeld(m_pEffects);
-    ReleaseHeld(m_pBackground);
-    ReleaseHeld(m_pCamera);
+    SceneEnding::ReleasePanels(m_pPanels);
+    SAFE_RELEASE(m_pFill);
+    SAFE_RELEASE(m_pEffects);
+    SAFE_RELEASE(m_pBackground);
+    SAFE_RELEASE(m_pCamera);
 }
 
 int SceneBonus::OnInitialize(void*) {
     if (g_pEnvironment2 && g_pEnvironment2->groundGenerator) g_pEnvironment2->SetGroundGenerator(nullptr);
     if (SceneEnding::CreateFrontEndWorld(this, &m_pCamera) < 0) return -1;
     ObjectManager* objects = GetObjectManager();
-    IAreaManager* areas = GetAreaManager();
 
     Chara2DCellSet set;
     set.resourceManager = GetResourceManager();
@@ -91,29 +77,16 @@ int SceneBonus::OnInitialize(void*) {
     m_step = 0;
     m_wait = 0.0f;
     m_sinceStep = 0.0f;
-    m_bound = SceneEnding::BindEventSkip(GetInputManager(), true);
     m_base = AreaPos::FromWorld(D3DXVECTOR3(0.0f, 1700.0f, 0.0f));
-    SceneEnding::CenterOn(areas, m_pCamera, m_base);
-    if (ShaderManager* shaders = GetShaderManager())
-        if (auto* bloom = dynamic_cast<Shader_Bloom*>(shaders->GetShader("Bloom"))) bloom->m_threshold = 0.7f;
+    m_bound = SceneEnding::StartShot(this, m_pCamera, m_base);
     return 0;
 }
 
 int SceneBonus::CreateObjects() {
     ObjectManager* objects = GetObjectManager();
     IAreaManager* areas = GetAreaManager();
-    if (IDirect3DDevice9* device = GetDevice()) {
-        D3DVIEWPORT9 viewport{};
-        if (SUCCEEDED(device->GetViewport(&viewport))) objects->SetProjection(viewport);
-    }
-    if (g_pEnvironment2) {
-        g_pEnvironment2->SetPlayer(nullptr);
-        g_pEnvironment2->followedObject = nullptr;
-    }
-    if (m_pCamera->Initialize(0) < 0) return -1;
-    m_pCamera->SetMode(ViewObject::ModePlaced);
-    m_pCamera->SetWorldPosition(D3DXVECTOR3(0.0f, 520.0f, -50.0f));
-    m_pCamera->SetPlacedLookAtWorld(D3DXVECTOR3(0.0f, 516.0f, 0.0f));
+    if (g_pEnvironment2) g_pEnvironment2->SetPlayer(nullptr);
+    if (SceneEnding::PlaceCamera(this, m_pCamera) < 0) return -1;
 
     auto* light = new LightObject(objects, areas, AreaPos::FromWorld(D3DXVECTOR3(100.0f, 350.0f, 1000.0f)));
     light->AddRef();
@@ -124,21 +97,7 @@ int SceneBonus::CreateObjects() {
     m_pEffects->AddRef();
     if (m_pEffects->Initialize(0) != 0) return -2;
 
-    m_pFill = new FillObject(objects);
-    m_pFill->AddRef();
-    if (m_pFill->Initialize(0) < 0) return -1;
-    m_pFill->SetDrawPriority(100.0f);
-    m_pFill->SetFade(kClear, kWhite, 0.5f);
-
-    if (g_pEnvironment2 && g_pEnvironment2->groundGenerator)
-        if (SkyDome* sky = g_pEnvironment2->groundGenerator->GetSkyDome()) {
-            sky->SetPositionOffset(D3DXVECTOR3(0.0f, -7.0f, 0.0f));
-            BlendAdditionalMaterial(sky, 3, 3, 0.0f);
-        }
-
-    m_pBackground = new Title_Background(objects);
-    m_pBackground->AddRef();
-    if (m_pBackground->Initialize(0) < 0) return -1;
+    if (SceneEnding::CreateBackdrop(objects, &m_pFill, &m_pBackground) < 0) return -1;
 
     m_pPanels[0] = SceneEnding::CreatePanel(objects, 0.0f, 0xFF000000);
     m_pPanels[1] = SceneEnding::CreatePanel(objects, g_Aspect * 0.5f, 0x00000000);

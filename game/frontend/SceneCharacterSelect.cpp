@@ -50,12 +50,6 @@ constexpr int kKeyD = 0x20;
 constexpr int kPadNext = 4;
 constexpr int kPadBack = 5;
 
-template <class T>
-void ReleaseHeld(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 D3DXVECTOR2 Pixels(float x, float y) { return D3DXVECTOR2(LayoutFromPixels(x), LayoutFromPixels(y)); }
 
 D3DXQUATERNION YawPitchRoll(float yawDegrees, float pitchDegrees, float rollDegrees) {
@@ -181,15 +175,15 @@ void SceneCharacterSelect::ReleaseAll() {
     if (m_pMissileModel) m_pMissileModel->RequestRemove(true);
     if (m_pCamera) m_pCamera->RequestRemove(true);
     SceneEnding::ForgetCamera(m_pCamera);
-    ReleaseHeld(m_pSmoke);
+    SAFE_RELEASE(m_pSmoke);
     if (IAreaManager* areas = GetAreaManager()) areas->SetAreaFactory(nullptr);
-    ReleaseHeld(m_pTitle);
-    ReleaseHeld(m_pBramel);
-    for (CharacterSelect_Window*& window : m_pWindows) ReleaseHeld(window);
-    ReleaseHeld(m_pMissileModel);
-    ReleaseHeld(m_pPlayerModel);
-    ReleaseHeld(m_pCamera);
-    ReleaseHeld(m_pStartObject);
+    SAFE_RELEASE(m_pTitle);
+    SAFE_RELEASE(m_pBramel);
+    for (CharacterSelect_Window*& window : m_pWindows) SAFE_RELEASE(window);
+    SAFE_RELEASE(m_pMissileModel);
+    SAFE_RELEASE(m_pPlayerModel);
+    SAFE_RELEASE(m_pCamera);
+    SAFE_RELEASE(m_pStartObject);
     for (std::vector<CameraKeyframe>& path : m_paths) path.clear();
 }
 

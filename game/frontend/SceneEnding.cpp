@@ -50,12 +50,6 @@ constexpr float kPanelDrawPriority = 2000.0f;
 const float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const float kClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 
-template <class T>
-void ReleaseHeld(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 struct CreditCell {
     const char* id;
     float x, y, w, h;
@@ -110,6 +104,13 @@ const Credit kStep11[] = {{"end_msg1", 200, 250},
 const float kFollowUp[SceneEnding::kStepCount] = {3.5f, 2.0f, 5.0f, 5.0f, 2.5f, 5.0f, 5.0f, 5.0f,
                                                   5.0f, 2.5f, 5.0f, 16.0f, 3.0f, 5.0f, 5.0f};
 
+const SceneEnding::Look kEndingLook = {2.0f,
+                                        4.5f,
+                                        0xFF080808,
+                                        {0.2f, 0.2f, 0.5f, 1.0f},
+                                        {0.1f, 0.1f, 0.2f, 1.0f},
+                                        {0.75f, 0.75f, 1.0f, 1.0f}};
+
 int ToByte(float value) { return static_cast<int>(std::clamp(std::lround(value * 255.0f), 0L, 255L)); }
 
 }  // namespace
@@ -134,22 +135,19 @@ void SceneEnding::ReleaseAll() {
     if (m_pCamera) m_pCamera->RequestRemove(true);
     ForgetCamera(m_pCamera);
     if (IAreaManager* areas = GetAreaManager()) areas->SetAreaFactory(nullptr);
-    for (RenderObjectSpr2D*& panel : m_pPanels) {
-        if (panel) panel->Hide();
-        ReleaseHeld(panel);
-    }
-    ReleaseHeld(m_pFill);
-    ReleaseHeld(m_pSmoke);
-    ReleaseHeld(m_pEffects);
-    ReleaseHeld(m_pBackground);
-    ReleaseHeld(m_pFont);
-    ReleaseHeld(m_pLight);
-    ReleaseHeld(m_pMachine);
-    ReleaseHeld(m_pCamera);
+    ReleasePanels(m_pPanels);
+    SAFE_RELEASE(m_pFill);
+    SAFE_RELEASE(m_pSmoke);
+    SAFE_RELEASE(m_pEffects);
+    SAFE_RELEASE(m_pBackground);
+    SAFE_RELEASE(m_pFont);
+    SAFE_RELEASE(m_pLight);
+    SAFE_RELEASE(m_pMachine);
+    SAFE_RELEASE(m_pCamera);
 }
 
 // ---------------------------------------------------------------------------
-// Shared with the bonus scene
+// Shared with the other front-end scenes
 
 bool SceneEnding::AddPicture(PictureList& pictures, ObjectManager* objects, const char* id, float x, float y,
                              float lifetime) {
@@ -206,24 +204,28 @@ int SceneEnding::PictureAlpha(float elapsed, float lifetime) {
     return static_cast<int>(std::lround(t * 255.0f));
 }
 
-void SceneEnding::ApplyLook(SceneBase* scene, PictureList& pictures) {
+void SceneEnding::SetLook(SceneBase* scene, const Look& look) {
     const D3DXVECTOR3* cell = g_pEnvironment ? g_pEnvironment->GetAreaCellSize() : nullptr;
     const float s = cell ? cell->x : 1000.0f;
     if (ShaderManager* shaders = scene ? scene->GetShaderManager() : nullptr) {
         FogParam fog;
         fog.enable = 2;
-        fog.farValue = 4.5f * s;
-        fog.nearValue = 2.0f * s;
-        fog.color = 0xFF080808;
+        fog.farValue = look.fogFar * s;
+        fog.nearValue = look.fogNear * s;
+        fog.color = look.fogColor;
         shaders->SetFog(fog);
     }
     if (ResourceManager* resources = scene ? scene->GetResourceManager() : nullptr) {
         if (RenderParameter* parameter = resources->GetRenderParameter()) {
-            parameter->m_ambient = D3DXVECTOR4(0.2f, 0.2f, 0.5f, 1.0f);
-            parameter->m_diffuse = D3DXVECTOR4(0.1f, 0.1f, 0.2f, 1.0f);
-            parameter->m_specular = D3DXVECTOR4(0.75f, 0.75f, 1.0f, 1.0f);
+            parameter->m_ambient = look.ambient;
+            parameter->m_diffuse = look.diffuse;
+            parameter->m_specular = look.specular;
         }
     }
+}
+
+void SceneEnding::ApplyLook(SceneBase* scene, PictureList& pictures) {
+    SetLook(scene, kEndingLook);
     for (Picture& picture : pictures)
         if (picture.sprite)
             picture.sprite->m_sprite.color =
@@ -248,6 +250,13 @@ RenderObjectSpr2D* SceneEnding::CreatePanel(ObjectManager* objects, float x, D3D
     return panel;
 }
 
+void SceneEnding::ReleasePanels(RenderObjectSpr2D* (&panels)[2]) {
+    for (RenderObjectSpr2D*& panel : panels) {
+        if (panel) panel->Hide();
+        SAFE_RELEASE(panel);
+    }
+}
+
 int SceneEnding::CreateFrontEndWorld(SceneBase* scene, ViewObject** camera) {
     ObjectManager* objects = scene->GetObjectManager();
     IAreaManager* areas = scene->GetAreaManager();
@@ -269,6 +278,14 @@ void SceneEnding::CenterOn(IAreaManager* areas, ViewObject* camera, const AreaPo
         areas->SetCentralPoint(base.GetCell(), D3DXVECTOR3(base.x.offset, base.y.offset, base.z.offset), 0);
 }
 
+bool SceneEnding::StartShot(SceneBase* scene, ViewObject* camera, const AreaPos& base) {
+    const bool bound = BindEventSkip(scene->GetInputManager(), true);
+    CenterOn(scene->GetAreaManager(), camera, base);
+    if (ShaderManager* shaders = scene->GetShaderManager())
+        if (auto* bloom = dynamic_cast<Shader_Bloom*>(shaders->GetShader("Bloom"))) bloom->m_threshold = 0.7f;
+    return bound;
+}
+
 bool SceneEnding::BindEventSkip(InputManager* input, bool bind) {
     if (!input) return false;
     if (bind) {
@@ -288,6 +305,40 @@ void SceneEnding::ForgetCamera(ViewObject* camera) {
     if (g_pEnvironment2->centerInfo.pObject == camera) g_pEnvironment2->centerInfo.pObject = nullptr;
 }
 
+int SceneEnding::PlaceCamera(SceneBase* scene, ViewObject* camera) {
+    ObjectManager* objects = scene->GetObjectManager();
+    if (IDirect3DDevice9* device = scene->GetDevice()) {
+        D3DVIEWPORT9 viewport{};
+        if (objects && SUCCEEDED(device->GetViewport(&viewport))) objects->SetProjection(viewport);
+    }
+    if (g_pEnvironment2) g_pEnvironment2->followedObject = nullptr;
+    if (!camera || camera->Initialize(0) < 0) return -1;
+    camera->SetMode(ViewObject::ModePlaced);
+    camera->SetWorldPosition(D3DXVECTOR3(0.0f, 520.0f, -50.0f));
+    camera->SetPlacedLookAtWorld(D3DXVECTOR3(0.0f, 516.0f, 0.0f));
+    return 0;
+}
+
+int SceneEnding::CreateBackdrop(ObjectManager* objects, FillObject** fill, Title_Background** background) {
+    auto* fade = new FillObject(objects);
+    fade->AddRef();
+    *fill = fade;
+    if (fade->Initialize(0) < 0) return -1;
+    fade->SetDrawPriority(100.0f);
+    fade->SetFade(kClear, kWhite, 0.5f);
+
+    if (g_pEnvironment2 && g_pEnvironment2->groundGenerator)
+        if (SkyDome* sky = g_pEnvironment2->groundGenerator->GetSkyDome()) {
+            sky->SetPositionOffset(D3DXVECTOR3(0.0f, -7.0f, 0.0f));
+            BlendAdditionalMaterial(sky, 3, 3, 0.0f);
+        }
+
+    auto* back = new Title_Background(objects);
+    back->AddRef();
+    *background = back;
+    return back->Initialize(0) < 0 ? -1 : 0;
+}
+
 // ---------------------------------------------------------------------------
 // Set-up
 
@@ -304,11 +355,8 @@ int SceneEnding::OnInitialize(void*) {
     m_flightOffset = D3DXVECTOR3(10.0f, 0.0f, 22.0f);
     m_flightDuration = -1.0f;
     m_flightElapsed = 0.0f;
-    m_bound = SceneEnding::BindEventSkip(GetInputManager(), true);
     m_reference = AreaPos::FromWorld(D3DXVECTOR3(0.0f, 1700.0f, 0.0f));
-    CenterOn(GetAreaManager(), m_pCamera, m_reference);
-    if (ShaderManager* shaders = GetShaderManager())
-        if (auto* bloom = dynamic_cast<Shader_Bloom*>(shaders->GetShader("Bloom"))) bloom->m_threshold = 0.7f;
+    m_bound = StartShot(this, m_pCamera, m_reference);
     return 0;
 }
 
@@ -325,18 +373,8 @@ void SceneEnding::RegisterPictures() {
 int SceneEnding::CreateObjects() {
     ObjectManager* objects = GetObjectManager();
     IAreaManager* areas = GetAreaManager();
-    if (IDirect3DDevice9* device = GetDevice()) {
-        D3DVIEWPORT9 viewport{};
-        if (SUCCEEDED(device->GetViewport(&viewport))) objects->SetProjection(viewport);
-    }
-    if (g_pEnvironment2) {
-        g_pEnvironment2->SetPlayer(nullptr);
-        g_pEnvironment2->followedObject = nullptr;
-    }
-    if (m_pCamera->Initialize(0) < 0) return -1;
-    m_pCamera->SetMode(ViewObject::ModePlaced);
-    m_pCamera->SetWorldPosition(D3DXVECTOR3(0.0f, 520.0f, -50.0f));
-    m_pCamera->SetPlacedLookAtWorld(D3DXVECTOR3(0.0f, 516.0f, 0.0f));
+    if (g_pEnvironment2) g_pEnvironment2->SetPlayer(nullptr);
+    if (PlaceCamera(this, m_pCamera) < 0) return -1;
 
     m_pLight = new LightObject(objects, areas, AreaPos::FromWorld(D3DXVECTOR3(100.0f, 350.0f, 1000.0f)));
     m_pLight->AddRef();
@@ -360,21 +398,7 @@ int SceneEnding::CreateObjects() {
     m_smokeTimer = 0.0f;
 
     // The last stage ends in white: the ending comes out of it.
-    m_pFill = new FillObject(objects);
-    m_pFill->AddRef();
-    if (m_pFill->Initialize(0) < 0) return -1;
-    m_pFill->SetDrawPriority(100.0f);
-    m_pFill->SetFade(kClear, kWhite, 0.5f);
-
-    if (g_pEnvironment2 && g_pEnvironment2->groundGenerator)
-        if (SkyDome* sky = g_pEnvironment2->groundGenerator->GetSkyDome()) {
-            sky->SetPositionOffset(D3DXVECTOR3(0.0f, -7.0f, 0.0f));
-            BlendAdditionalMaterial(sky, 3, 3, 0.0f);
-        }
-
-    m_pBackground = new Title_Background(objects);
-    m_pBackground->AddRef();
-    if (m_pBackground->Initialize(0) < 0) return -1;
+    if (CreateBackdrop(objects, &m_pFill, &m_pBackground) < 0) return -1;
 
     m_pPanels[0] = CreatePanel(objects, 0.0f, 0xFF000000);
     m_pPanels[1] = CreatePanel(objects, g_Aspect * 0.5f, 0x00000000);

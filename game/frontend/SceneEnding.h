@@ -2,7 +2,8 @@
 // through drifting smoke while black panels cover one half of the screen and
 // the credits fade in and out on them. At the end of its timed steps it asks
 // for the bonus scene when an unlock notice is pending, else for the ranking.
-// The bonus scene shares its pictures, its render hook and its world set-up.
+// The bonus scene shares its pictures, its render hook and its world set-up;
+// the title and the character select share its camera, look and input steps.
 #pragma once
 #include <vector>
 
@@ -55,7 +56,18 @@ public:
     int GetStep() const { return m_step; }
     const PictureList& GetPictures() const { return m_pictures; }
 
-    // ---- shared with the bonus scene ----
+    // ---- shared with the other front-end scenes ----
+
+    // Fog (distances in area cells) and light colours of a scene.
+    struct Look {
+        float fogNear = 0.0f;
+        float fogFar = 0.0f;
+        D3DCOLOR fogColor = 0;
+        D3DXVECTOR4 ambient{0.0f, 0.0f, 0.0f, 1.0f};
+        D3DXVECTOR4 diffuse{0.0f, 0.0f, 0.0f, 1.0f};
+        D3DXVECTOR4 specular{0.0f, 0.0f, 0.0f, 1.0f};
+    };
+    static void SetLook(Quorvex::SceneBase* scene, const Look& look);
 
     // A picture of the Chara2D id at client pixels (x, y): transparent white,
     // blend preset 2, "Sprite2D", draw priority 200, shown (without an object
@@ -74,6 +86,8 @@ public:
     static void ApplyLook(Quorvex::SceneBase* scene, PictureList& pictures);
     // A black panel of "end_white", half the screen wide, draw priority 2000.
     static Quorvex::RenderObjectSpr2D* CreatePanel(Quorvex::ObjectManager* objects, float x, D3DCOLOR color);
+    // Hides and releases both panels.
+    static void ReleasePanels(Quorvex::RenderObjectSpr2D* (&panels)[2]);
     // The title's render groups, front-end shapes and world (windows, centre
     // point, camera at cell (0, 0, 0), centre-position manager) over an
     // AreaFactory_6. The camera comes back with a reference for the scene.
@@ -84,8 +98,21 @@ public:
     // Binds or unbinds "EventSkip" (Return, pad button 5); answers whether it
     // is bound afterwards.
     static bool BindEventSkip(Quorvex::InputManager* input, bool bind);
+    // The end of a front-end scene's set-up: "EventSkip" bound, the centre on
+    // the camera at the base position, bloom threshold 0.7. Answers whether
+    // "EventSkip" is bound.
+    static bool StartShot(Quorvex::SceneBase* scene, ViewObject* camera, const Quorvex::AreaPos& base);
     // Leaves the game state's camera and centre pointers clear of the camera.
     static void ForgetCamera(ViewObject* camera);
+    // The projection from the device's viewport, nothing followed, and the
+    // camera initialised, placed at (0, 520, -50) looking at (0, 516, 0).
+    // -1 when the camera fails.
+    static int PlaceCamera(Quorvex::SceneBase* scene, ViewObject* camera);
+    // The fill coming out of white (draw priority 100), the sky dome dimmed
+    // and the title's background. Both come back with a reference for the
+    // scene as soon as they exist; -1 at the first failing step.
+    static int CreateBackdrop(Quorvex::ObjectManager* objects, Quorvex::FillObject** fill,
+                              Title_Background** background);
 
 protected:
     void RunStep(int step);

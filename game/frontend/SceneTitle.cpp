@@ -4,21 +4,18 @@
 
 #include "engine/assets/BlendAdditionalMaterial.h"
 #include "engine/assets/FillObject.h"
-#include "engine/assets/ResourceManager.h"
 #include "engine/assets/RenderGroup_Begin.h"
 #include "engine/assets/RenderGroups.h"
 #include "engine/assets/devices/InputManager.h"
-#include "engine/assets/shaders/ShaderManager.h"
-#include "engine/assets/shaders/Shader_Bloom.h"
 #include "engine/core/Environment.h"
 #include "engine/core/Utility.h"
 #include "engine/core/render/ObjectManager.h"
-#include "engine/core/render/RenderParameter.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
 #include "game/flow/SceneStage.h"
 #include "game/flow/ViewObject.h"
 #include "game/frontend/Pause_SelectListTitle.h"
+#include "game/frontend/SceneEnding.h"
 #include "game/frontend/Title_Background.h"
 #include "game/frontend/Title_Logo.h"
 #include "game/player/PlayerStub.h"
@@ -35,20 +32,19 @@ using namespace Quorvex;
 
 namespace {
 
-constexpr int kEventSkipKey = 28;  // Return
-constexpr int kEventSkipPad = 5;   // the second pad button
 constexpr float kPi = 3.14159265358979f;
 constexpr float kSmokeInterval = 0.25f;
 constexpr int kSmokeBurst = 26;
 
-template <class T>
-void ReleaseHeld(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 constexpr float kOpaqueBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 constexpr float kOpaqueWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+const SceneEnding::Look kTitleLook = {3.5f,
+                                      4.0f,
+                                      0xFF4E65EA,
+                                      {0.4f, 0.4f, 0.4f, 1.0f},
+                                      {0.6f, 0.6f, 0.6f, 1.0f},
+                                      {1.5f, 1.5f, 1.5f, 1.0f}};
 
 }  // namespace
 
@@ -66,20 +62,10 @@ SceneTitle::SceneTitle() {
 SceneTitle::~SceneTitle() { ReleaseAll(); }
 
 void SceneTitle::ReleaseAll() {
-    if (m_bound) {
-        if (InputManager* input = GetInputManager()) {
-            input->UnbindKey(kEventSkipKey, "EventSkip");
-            input->UnbindPadButton(kEventSkipPad, "EventSkip");
-        }
-        m_bound = false;
-    }
+    if (m_bound) m_bound = SceneEnding::BindEventSkip(GetInputManager(), false);
     if (m_pPlayerModel) m_pPlayerModel->RequestRemove(true);
     if (m_pCamera) m_pCamera->RequestRemove(true);
-    if (g_pEnvironment2 && m_pCamera) {
-        if (g_pEnvironment2->viewObject == m_pCamera) g_pEnvironment2->SetViewObject(nullptr);
-        if (g_pEnvironment2->followedObject == m_pCamera) g_pEnvironment2->followedObject = nullptr;
-        if (g_pEnvironment2->centerInfo.pObject == m_pCamera) g_pEnvironment2->centerInfo.pObject = nullptr;
-    }
+    SceneEnding::ForgetCamera(m_pCamera);
     if (g_pEnvironment2 && GetObjectManager()) {
         // The light, the centre and the ground that this scene made are held
         // by the game state; they must not outlive the scene's object manager.
@@ -90,13 +76,13 @@ void SceneTitle::ReleaseAll() {
         if (state.groundGenerator && state.groundGenerator->GetManager() == objects) state.SetGroundGenerator(nullptr);
     }
     if (IAreaManager* areas = GetAreaManager()) areas->SetAreaFactory(nullptr);
-    ReleaseHeld(m_pFill);
-    ReleaseHeld(m_pSmoke);
-    ReleaseHeld(m_pPlayerModel);
-    ReleaseHeld(m_pCamera);
-    ReleaseHeld(m_pLogo);
-    ReleaseHeld(m_pMenu);
-    ReleaseHeld(m_pBackground);
+    SAFE_RELEASE(m_pFill);
+    SAFE_RELEASE(m_pSmoke);
+    SAFE_RELEASE(m_pPlayerModel);
+    SAFE_RELEASE(m_pCamera);
+    SAFE_RELEASE(m_pLogo);
+    SAFE_RELEASE(m_pMenu);
+    SAFE_RELEASE(m_pBackground);
 }
 
 int SceneTitle::OnInitialize(void*) {
@@ -113,26 +99,7 @@ int SceneTitle::OnInitialize(void*) {
     m_stateTime = 0.0f;
     m_clock = 0.0f;
     m_eventState = kEventStart;
-    if (InputManager* input = GetInputManager()) {
-        input->BindKey(kEventSkipKey, "EventSkip");
-        input->BindPadButton(kEventSkipPad, "EventSkip");
-        m_bound = true;
-    }
-    if (g_pEnvironment2) {
-        CenterInfo& center = g_pEnvironment2->centerInfo;
-        g_pEnvironment2->followedObject = m_pCamera;
-        center.pObject = m_pCamera;
-        center.pos = m_basePosition;
-        center.move = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-        center.orientation = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
-    }
-    if (IAreaManager* areas = GetAreaManager())
-        areas->SetCentralPoint(m_basePosition.GetCell(),
-                               D3DXVECTOR3(m_basePosition.x.offset, m_basePosition.y.offset, m_basePosition.z.offset),
-                               0);
-    if (ShaderManager* shaders = GetShaderManager()) {
-        if (auto* bloom = dynamic_cast<Shader_Bloom*>(shaders->GetShader("Bloom"))) bloom->m_threshold = 0.7f;
-    }
+    m_bound = SceneEnding::StartShot(this, m_pCamera, m_basePosition);
     return 0;
 }
 
@@ -220,15 +187,7 @@ int SceneTitle::CreateObjects() {
     ObjectManager* objects = GetObjectManager();
     IAreaManager* areas = GetAreaManager();
     if (!objects || !areas) return -1;
-    if (IDirect3DDevice9* device = GetDevice()) {
-        D3DVIEWPORT9 viewport{};
-        if (SUCCEEDED(device->GetViewport(&viewport))) objects->SetProjection(viewport);
-    }
-    if (g_pEnvironment2) g_pEnvironment2->followedObject = nullptr;
-    if (m_pCamera->Initialize(0) < 0) return -1;
-    m_pCamera->SetMode(ViewObject::ModePlaced);
-    m_pCamera->SetWorldPosition(D3DXVECTOR3(0.0f, 520.0f, -50.0f));
-    m_pCamera->SetPlacedLookAtWorld(D3DXVECTOR3(0.0f, 516.0f, 0.0f));
+    if (SceneEnding::PlaceCamera(this, m_pCamera) < 0) return -1;
 
     auto* light = new LightObject(objects, areas, AreaPos::FromWorld(D3DXVECTOR3(-200.0f, 350.0f, 1000.0f)));
     light->AddRef();
@@ -409,22 +368,4 @@ void SceneTitle::EmitSmoke() {
 
 void SceneTitle::OnRender() { ApplyLook(); }
 
-void SceneTitle::ApplyLook() {
-    const D3DXVECTOR3* cell = g_pEnvironment ? g_pEnvironment->GetAreaCellSize() : nullptr;
-    const float s = cell ? cell->x : 1000.0f;
-    if (ShaderManager* shaders = GetShaderManager()) {
-        FogParam fog;
-        fog.enable = 2;
-        fog.farValue = 4.0f * s;
-        fog.nearValue = 3.5f * s;
-        fog.color = 0xFF4E65EA;
-        shaders->SetFog(fog);
-    }
-    if (ResourceManager* resources = GetResourceManager()) {
-        if (RenderParameter* parameter = resources->GetRenderParameter()) {
-            parameter->m_ambient = D3DXVECTOR4(0.4f, 0.4f, 0.4f, 1.0f);
-            parameter->m_diffuse = D3DXVECTOR4(0.6f, 0.6f, 0.6f, 1.0f);
-            parameter->m_specular = D3DXVECTOR4(1.5f, 1.5f, 1.5f, 1.0f);
-        }
-    }
-}
+void SceneTitle::ApplyLook() { SceneEnding::SetLook(this, kTitleLook); }

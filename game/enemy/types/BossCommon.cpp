@@ -12,6 +12,7 @@
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/SceneAction.h"
+#include "game/flow/SceneStage.h"
 #include "game/player/Player.h"
 #include "game/player/weapons/Bullet_Razer.h"
 #include "game/world/effects/EffectGenerator.h"
@@ -31,6 +32,12 @@ void BossVanish(PooledEnemy* boss) {
 
 void BossSkipStage() {
     if (SceneAction* scene = g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr) scene->SetSkip();
+}
+
+void BossExplodeStageObjects(EnemyGenerator_Derive* generator) {
+    SceneStage* stage = g_pEnvironment2 ? dynamic_cast<SceneStage*>(g_pEnvironment2->actionScene) : nullptr;
+    if (!stage && generator) stage = generator->stageScene;
+    if (stage) stage->ExplodeKind7Objects();
 }
 
 void BossExplode(Enemy* boss, float size) {
@@ -186,12 +193,15 @@ void BossRainRings(EnemyEx* boss, float dt, const EnemyEx::ShotParam1& state, Bu
     for (Bullet_Razer* bullet : finished) held.Remove(bullet);
 }
 
+bool BossInFireRange(const EnemyEx* boss, float level) {
+    const float i = std::clamp(1.0f - level, 0.0f, 1.0f);
+    return EnemyEx::CheckAttackRange(boss->GetTargetPosition(), boss->GetOrientation(), boss->GetWorldPosition(),
+                                     50.0f + 300.0f * i, 2000.0f - 500.0f * i, 1.9198623f, 1.7453294f) == 0;
+}
+
 void BossSweepPattern(EnemyEx* boss, bool spell, float dt, EnemyEx::ShotParam1& w) {
     if (!boss || !boss->GetTarget()) return;
-    const float i = std::clamp(1.0f - w.level, 0.0f, 1.0f);
-    if (EnemyEx::CheckAttackRange(boss->GetTargetPosition(), boss->GetOrientation(), boss->GetWorldPosition(),
-                                  50.0f + 300.0f * i, 2000.0f - 500.0f * i, 1.9198623f, 1.7453294f) != 0)
-        return;
+    if (!BossInFireRange(boss, w.level)) return;
     const float l = std::clamp(w.level, 0.0f, 1.0f);
     const float m = 3.0f + 2.0f * l;
     const int k = static_cast<int>(m);

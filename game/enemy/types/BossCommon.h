@@ -18,6 +18,9 @@ void BossVanish(PooledEnemy* boss);
 
 // The running stage moves past the point where it waits for the boss.
 void BossSkipStage();
+// Every enemy of object group 7 explodes (no score), in the running stage
+// scene, or else in the one the generator was given.
+void BossExplodeStageObjects(EnemyGenerator_Derive* generator);
 // An explosion of that size at the boss (flag byte 0); nothing without an
 // effect generator.
 void BossExplode(Enemy* boss, float size);
@@ -73,6 +76,11 @@ struct RainRingShape {
 // state's clock reaches 3 s (the caller runs the clock).
 void BossRainRings(EnemyEx* boss, float dt, const EnemyEx::ShotParam1& state, BulletHoldSet& held,
                    const RainRingShape& shape);
+
+// The range test of the bosses' fire steps at that level (clamped): the
+// target 50 + 300 x (1 - level) to 2000 - 500 x (1 - level) away, inside the
+// 110-degree cone and the 100-degree view.
+bool BossInFireRange(const EnemyEx* boss, float level);
 
 // The stage-2 boss's sweep patterns: lines of shots in fixed directions
 // around -z that move from volley to volley (N1, or S1 with spell). Range

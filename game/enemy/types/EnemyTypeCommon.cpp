@@ -1,5 +1,9 @@
 #include "game/enemy/types/EnemyTypeCommon.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "engine/assets/MeshUnit.h"
 #include "engine/assets/ResourceManager.h"
 #include "engine/core/Utility.h"
 #include "engine/core/render/DrawBuilders.h"
@@ -67,4 +71,49 @@ void EnemyRenderSprite(Quorvex::CalcVertexSet* list, Quorvex::Sprite3DInfo& spri
 
 void AddEnemiesAppeared(int delta) {
     if (GameManager* game = g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr) game->enemiesAppeared += delta;
+}
+
+void EnsureEnemyAnimation(Enemy* enemy, ID3DXAnimationController*& animation) {
+    if (animation || !enemy || !enemy->mesh.GetMesh()) return;
+    ID3DXAnimationController* clone = nullptr;
+    if (SUCCEEDED(enemy->mesh.GetMesh()->CloneAnimationController(&clone))) animation = clone;
+}
+
+int FindAnimationSetIndex(ID3DXAnimationController* animation, const char* name) {
+    if (!animation || !name || !*name) return -1;
+    const UINT count = animation->GetNumAnimationSets();
+    for (UINT i = 0; i < count; ++i) {
+        ID3DXAnimationSet* set = nullptr;
+        if (FAILED(animation->GetAnimationSet(i, &set)) || !set) continue;
+        const char* setName = set->GetName();
+        const bool match = setName && *setName &&
+                           std::strncmp(setName, name, std::min(std::strlen(setName), std::strlen(name))) == 0;
+        set->Release();
+        if (match) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int PlayAnimationSetOnTrack(ID3DXAnimationController* animation, UINT track, const char* name) {
+    const int index = FindAnimationSetIndex(animation, name);
+    if (index < 0) return index;
+    ID3DXAnimationSet* set = nullptr;
+    if (SUCCEEDED(animation->GetAnimationSet(static_cast<UINT>(index), &set)) && set) {
+        animation->SetTrackAnimationSet(track, set);
+        set->Release();
+    }
+    animation->SetTrackPosition(track, 0.0);
+    animation->AdvanceTime(0.0, nullptr);
+    return index;
+}
+
+void RestartAnimationTrack0(ID3DXAnimationController* animation, float speed) {
+    if (!animation) return;
+    const UINT tracks = animation->GetMaxNumTracks();
+    for (UINT t = 1; t < tracks; ++t) animation->SetTrackEnable(t, FALSE);
+    animation->SetTrackEnable(0, TRUE);
+    animation->SetTrackWeight(0, 0.0f);
+    animation->SetTrackSpeed(0, speed);
+    animation->ResetTime();
+    animation->AdvanceTime(0.0, nullptr);
 }

@@ -1,6 +1,7 @@
-// Steps that many ordinary enemy classes share: the floating collision body,
-// the mesh from the resource table, one razer shot from the generator's pool,
-// the mesh and sprite draws and the count of enemies that appeared.
+// Steps that many enemy classes share: the floating collision body, the mesh
+// from the resource table, one razer shot from the generator's pool, the mesh
+// and sprite draws, the count of enemies that appeared and the skinned
+// animation's set lookup and track restart.
 #pragma once
 #include "engine/assets/Sprite3DInfo.h"
 #include "game/enemy/EnemyEx.h"
@@ -37,3 +38,16 @@ void EnemyRenderSprite(Quorvex::CalcVertexSet* list, Quorvex::Sprite3DInfo& spri
 
 // Adds to the game manager's count of enemies that appeared.
 void AddEnemiesAppeared(int delta);
+
+// The animation controller cloned from the enemy's mesh (counted), once:
+// nothing while one is held or without a mesh.
+void EnsureEnemyAnimation(Enemy* enemy, ID3DXAnimationController*& animation);
+// The index of the first set whose name matches over the shorter of the two
+// names (an unnamed set matches nothing); -1 when none or no controller.
+int FindAnimationSetIndex(ID3DXAnimationController* animation, const char* name);
+// The named set on the track, its position 0 and the pose applied: the set's
+// index, or -1 (nothing changed) when it is missing.
+int PlayAnimationSetOnTrack(ID3DXAnimationController* animation, UINT track, const char* name);
+// Track 0 alone, at weight 0 and the given speed, with the clock restarted and
+// the pose applied. Nothing without a controller.
+void RestartAnimationTrack0(ID3DXAnimationController* animation, float speed);

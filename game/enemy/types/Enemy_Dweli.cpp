@@ -533,9 +533,7 @@ void Enemy_Dweli::FireAimedPattern(float dt, EnemyEx::ShotParam1* state) {
 
     const D3DXVECTOR3 targetPos = GetTargetPosition();
     const D3DXVECTOR3 here = GetWorldPosition();
-    if (CheckAttackRange(targetPos, m_orientation, here, (1.0f - c) * 300.0f + 50.0f, 2000.0f - (1.0f - c) * 500.0f,
-                         1.9198623f, 1.7453294f) != 0)
-        return;
+    if (!BossInFireRange(this, c)) return;
 
     if (w.rest < 0.0f) {
         w.rest = std::min(w.rest + dt, 0.0f);

@@ -210,10 +210,7 @@ void Enemy_Fesko::RunPattern(Pattern pattern, float dt, EnemyEx::ShotParam1* rec
         BossSweepPattern(this, pattern == PatternS1, dt, *record);
         return;
     }
-    const float i = std::clamp(1.0f - record->level, 0.0f, 1.0f);
-    if (CheckAttackRange(GetTargetPosition(), m_orientation, GetWorldPosition(), 50.0f + 300.0f * i,
-                         2000.0f - 500.0f * i, 1.9198623f, 1.7453294f) != 0)
-        return;
+    if (!BossInFireRange(this, record->level)) return;
     AimedStep(pattern == PatternS2, dt, *record);
     record->clock += dt;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include <boost/bind/bind.hpp>
@@ -93,11 +92,7 @@ void Enemy_Fighter2::ReleaseAnimation() {
     animation = nullptr;
 }
 
-void Enemy_Fighter2::EnsureAnimation() {
-    if (animation || !mesh.GetMesh()) return;
-    ID3DXAnimationController* clone = nullptr;
-    if (SUCCEEDED(mesh.GetMesh()->CloneAnimationController(&clone))) animation = clone;
-}
+void Enemy_Fighter2::EnsureAnimation() { EnsureEnemyAnimation(this, animation); }
 
 void Enemy_Fighter2::SetLook(int newLook) {
     mesh.m_bInstanceReset = 0;
@@ -256,13 +251,7 @@ void Enemy_Fighter2::EnterAnimationState(int newState, double start, double end)
     currentTrack = 0;
     if (!animation) return;
     currentSet = PlayAnimationState(0, newState);
-    const UINT tracks = animation->GetMaxNumTracks();
-    for (UINT t = 1; t < tracks; ++t) animation->SetTrackEnable(t, FALSE);
-    animation->SetTrackEnable(0, TRUE);
-    animation->SetTrackWeight(0, 0.0f);
-    animation->SetTrackSpeed(0, static_cast<FLOAT>(kTrackSpeed));
-    animation->ResetTime();
-    animation->AdvanceTime(0.0, nullptr);
+    RestartAnimationTrack0(animation, static_cast<FLOAT>(kTrackSpeed));
 }
 
 void Enemy_Fighter2::UpdateAnimation(float dt) {
@@ -308,33 +297,7 @@ void Enemy_Fighter2::UpdateAnimation(float dt) {
 
 int Enemy_Fighter2::PlayAnimationState(int track, int) {
     const char* name = look == 0 ? "AnimationSet_fairy1nj" : look == 1 ? "AnimationSet_doll1" : nullptr;
-    if (!name || !animation) return -1;
-    const int index = FindAnimationSet(name);
-    if (index < 0) return index;
-    ID3DXAnimationSet* set = nullptr;
-    if (SUCCEEDED(animation->GetAnimationSet(static_cast<UINT>(index), &set)) && set) {
-        animation->SetTrackAnimationSet(static_cast<UINT>(track), set);
-        set->Release();
-    }
-    animation->SetTrackPosition(static_cast<UINT>(track), 0.0);
-    animation->AdvanceTime(0.0, nullptr);
-    return index;
-}
-
-int Enemy_Fighter2::FindAnimationSet(const char* name) {
-    if (!animation || !name || !*name) return -1;
-    const UINT count = animation->GetNumAnimationSets();
-    for (UINT i = 0; i < count; ++i) {
-        ID3DXAnimationSet* set = nullptr;
-        if (FAILED(animation->GetAnimationSet(i, &set)) || !set) continue;
-        const char* setName = set->GetName();
-        // Compared over the shorter name; an unnamed set matches nothing.
-        const bool match = setName && *setName &&
-                           std::strncmp(setName, name, std::min(std::strlen(setName), std::strlen(name))) == 0;
-        set->Release();
-        if (match) return static_cast<int>(i);
-    }
-    return -1;
+    return PlayAnimationSetOnTrack(animation, static_cast<UINT>(track), name);
 }
 
 bool Enemy_Fighter2::TakeHit(EnemyEx& enemy, Quorvex::Object* hitter) {

@@ -58,7 +58,6 @@ public:
     void FireDiagonalStep(ShotSpawnParam& record, int step, int count);
     void UpdateAnimation(float dt);
     int PlayAnimationState(int track, int state);
-    int FindAnimationSet(const char* name);
 
     // The doll behaviours' record, made on first use.
     Fighter2BehaviorParam* GetBehavior();

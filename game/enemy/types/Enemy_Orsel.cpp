@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include <boost/bind/bind.hpp>
 
@@ -16,7 +15,6 @@
 #include "game/enemy/types/Enemy_Fighter2.h"
 #include "game/enemy/types/Enemy_OrselDoll.h"
 #include "game/flow/Environment2.h"
-#include "game/flow/SceneStage.h"
 #include "game/player/Player.h"
 
 using boost::placeholders::_1;
@@ -36,12 +34,6 @@ const wchar_t* const kSpellTitles[4] = {
 D3DXQUATERNION Yaw(float a) { return Quorvex::YawPitchRollQuaternion(a, 0.0f, 0.0f); }
 
 float Frac(float x) { return x - std::floor(x); }
-
-SceneStage* CurrentStageScene(EnemyGenerator_Derive* generator) {
-    if (g_pEnvironment2)
-        if (auto* stage = dynamic_cast<SceneStage*>(g_pEnvironment2->actionScene)) return stage;
-    return generator ? generator->stageScene : nullptr;
-}
 
 // position := position + (goal - position) x f
 void MoveToward(Quorvex::Object3D* object, const Quorvex::AreaPos& goal, float f) {
@@ -239,7 +231,7 @@ void Enemy_Orsel::SetPhase(int n) {
     ResetParamRecord(dollRecords[0]);
     ResetParamRecord(dollRecords[1]);
     for (StepRecord& step : steps) step = StepRecord();
-    if (SceneStage* stage = CurrentStageScene(generator)) stage->ExplodeKind7Objects();
+    BossExplodeStageObjects(generator);
     invulnerableTime = kInvulnerableTime;
     SetBossTimeLimit(-1.0f);
     HoldBossInPlace(this, kHoldTime);
@@ -721,35 +713,14 @@ void Enemy_Orsel::EnterAnimationState(int state, double start, double end) {
     currentTrack = 0;
     if (!animation) return;
     // One set for every state.
-    currentSet = -1;
-    const char* wanted = "AnimationSet_orsel";
-    const UINT count = animation->GetNumAnimationSets();
-    for (UINT i = 0; i < count && currentSet < 0; ++i) {
-        ID3DXAnimationSet* set = nullptr;
-        if (FAILED(animation->GetAnimationSet(i, &set)) || !set) continue;
-        const char* name = set->GetName();
-        if (name && *name && std::strncmp(name, wanted, std::min(std::strlen(name), std::strlen(wanted))) == 0) {
-            currentSet = static_cast<int>(i);
-            animation->SetTrackAnimationSet(0, set);
-        }
-        set->Release();
-    }
+    currentSet = PlayAnimationSetOnTrack(animation, 0, "AnimationSet_orsel");
     animation->SetTrackPosition(0, 0.0);
-    const UINT tracks = animation->GetMaxNumTracks();
-    for (UINT t = 1; t < tracks; ++t) animation->SetTrackEnable(t, FALSE);
-    animation->SetTrackEnable(0, TRUE);
-    animation->SetTrackWeight(0, 0.0f);
-    animation->SetTrackSpeed(0, kTrackSpeed);
-    animation->ResetTime();
-    animation->AdvanceTime(0.0, nullptr);
+    RestartAnimationTrack0(animation, kTrackSpeed);
 }
 
 // The small fairy's turning machine on the boss's own controller.
 void Enemy_Orsel::UpdateAnimation(float dt) {
-    if (!animation && mesh.GetMesh()) {
-        ID3DXAnimationController* clone = nullptr;
-        if (SUCCEEDED(mesh.GetMesh()->CloneAnimationController(&clone))) animation = clone;
-    }
+    EnsureEnemyAnimation(this, animation);
     const float v = velocity.x;
     const double now = animation ? animation->GetTime() : 0.0;
     if (v < kTurnSpeed) {

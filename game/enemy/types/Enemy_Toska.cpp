@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include <boost/bind/bind.hpp>
 
@@ -14,7 +13,6 @@
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/Enemy_Reidan.h"
 #include "game/flow/Environment2.h"
-#include "game/flow/SceneStage.h"
 #include "game/player/Player.h"
 #include "game/player/weapons/Bullet_AimmingLaser.h"
 #include "game/player/weapons/Bullet_Razer.h"
@@ -61,12 +59,6 @@ void Wrap(int32_t& counter, int32_t& overflow, int32_t limit) {
         counter = 0;
         if (++overflow >= limit) overflow = 0;
     }
-}
-
-SceneStage* CurrentStageScene(EnemyGenerator_Derive* generator) {
-    if (g_pEnvironment2)
-        if (auto* stage = dynamic_cast<SceneStage*>(g_pEnvironment2->actionScene)) return stage;
-    return generator ? generator->stageScene : nullptr;
 }
 
 }  // namespace
@@ -310,7 +302,7 @@ void Enemy_Toska::SetPhase(int n) {
     }
 
     ClearPhaseState();
-    if (SceneStage* stage = CurrentStageScene(generator)) stage->ExplodeKind7Objects();
+    BossExplodeStageObjects(generator);
     SetBossTimeLimit(-1.0f);
     hitGuard = kInvulnerableTime;
     HoldBossInPlace(this, kHoldTime);
@@ -928,21 +920,6 @@ void Enemy_Toska::UpdateSpell5Emitter(Spell5Emitter& rec, int index, float dt) {
 // ---------------------------------------------------------------------------
 // Animation
 
-int Enemy_Toska::FindAnimationSet(const char* name) {
-    if (!animation || !name || !*name) return -1;
-    const UINT count = animation->GetNumAnimationSets();
-    for (UINT i = 0; i < count; ++i) {
-        ID3DXAnimationSet* set = nullptr;
-        if (FAILED(animation->GetAnimationSet(i, &set)) || !set) continue;
-        const char* setName = set->GetName();
-        const bool match = setName && *setName &&
-                           std::strncmp(setName, name, std::min(std::strlen(setName), std::strlen(name))) == 0;
-        set->Release();
-        if (match) return static_cast<int>(i);
-    }
-    return -1;
-}
-
 int Enemy_Toska::PlayAnimationSet(int state) {
     const char* name = "AnimationSet_toska5nj";
     switch (state) {
@@ -953,17 +930,8 @@ int Enemy_Toska::PlayAnimationSet(int state) {
     default: break;
     }
     if (!animation) return -1;
-    const int index = FindAnimationSet(name);
-    currentSet = index;
-    if (index < 0) return index;
-    ID3DXAnimationSet* set = nullptr;
-    if (SUCCEEDED(animation->GetAnimationSet(static_cast<UINT>(index), &set)) && set) {
-        animation->SetTrackAnimationSet(0, set);
-        set->Release();
-    }
-    animation->SetTrackPosition(0, 0.0);
-    animation->AdvanceTime(0.0, nullptr);
-    return index;
+    currentSet = PlayAnimationSetOnTrack(animation, 0, name);
+    return currentSet;
 }
 
 void Enemy_Toska::StartAnimState(int state) {
@@ -983,21 +951,11 @@ void Enemy_Toska::StartAnimState(int state) {
     currentTrack = 0;
     previousTrack = -1;
     PlayAnimationSet(state);
-    if (!animation) return;
-    const UINT tracks = animation->GetMaxNumTracks();
-    for (UINT t = 1; t < tracks; ++t) animation->SetTrackEnable(t, FALSE);
-    animation->SetTrackEnable(0, TRUE);
-    animation->SetTrackWeight(0, 0.0f);
-    animation->SetTrackSpeed(0, kTrackSpeed);
-    animation->ResetTime();
-    animation->AdvanceTime(0.0, nullptr);
+    RestartAnimationTrack0(animation, kTrackSpeed);
 }
 
 void Enemy_Toska::UpdateAnimation(float dt) {
-    if (!animation && mesh.GetMesh()) {
-        ID3DXAnimationController* clone = nullptr;
-        if (SUCCEEDED(mesh.GetMesh()->CloneAnimationController(&clone))) animation = clone;
-    }
+    EnsureEnemyAnimation(this, animation);
     // A band of +-40 around the neutral pose, so that the return and
     // neutral states are reached when the boss stops banking.
     const float side = velocity.x;

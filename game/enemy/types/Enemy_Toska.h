@@ -200,7 +200,6 @@ public:
     // Animation.
     void UpdateAnimation(float dt);
     int PlayAnimationSet(int state);
-    int FindAnimationSet(const char* name);
 
     // The time limit of a phase's step, or -1 for a phase without one.
     static float PhaseLimit(int n);

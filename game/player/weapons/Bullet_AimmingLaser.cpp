@@ -113,25 +113,15 @@ Bullet_AimmingLaser::SetParam::SetParam(const AreaPos& start_, const D3DXQUATERN
                                         Quorvex::Object* owner_, const D3DXVECTOR3& vector_, float scalar_,
                                         float length_, float width_, Quorvex::ObjectManager* objectManager_,
                                         Object3D* followed_)
-    : owner(owner_),
-      orientation(orientation_),
-      side(0),
-      vector(vector_),
-      scalar(scalar_),
-      start(start_),
-      length(length_),
-      width(width_),
-      objectManager(objectManager_),
+    : BeamSetParam(start_, orientation_, owner_, vector_, scalar_, length_, width_, objectManager_),
       followed(followed_) {}
 
 Bullet_AimmingLaser::Bullet_AimmingLaser(Quorvex::IObjectManager* manager, Quorvex::IAreaManager* areaManager,
                                          const AreaPos& start)
-    : Bullet(manager, areaManager, start) {}
+    : Bullet_Beam(manager, areaManager, start) {}
 
-Bullet_AimmingLaser::~Bullet_AimmingLaser() {
-    for (Bullet_AimmingLaserPart* part : segments) part->Release();
-    SetFollowed(nullptr);
-}
+// The segments go with the beam.
+Bullet_AimmingLaser::~Bullet_AimmingLaser() { SetFollowed(nullptr); }
 
 void Bullet_AimmingLaser::SetFollowed(Object3D* object) { HoldCounted(followed, object); }
 
@@ -143,22 +133,8 @@ int Bullet_AimmingLaser::ApplySetParam(Quorvex::IFactoryProduct::ISetParam* para
 }
 
 void Bullet_AimmingLaser::Launch(const SetParam& record) {
-    BeginLaunch(record.objectManager, nullptr);
-    m_owner = record.owner;
-    m_areaPos = record.start;
-    m_orientation = record.orientation;
-    partPool = SegmentPoolOf(this, record.partPool);
-    elapsed = 0.0f;
-    vector = record.vector;
-    scalar = record.scalar;
-    length = record.length;
-    grow = 0.0f;
-    width = record.width;
-    collideWhenGrown = true;
-    fade = -1.0f;
-    rate = 1.0f;
+    LaunchBeam(record);
     SetFollowed(record.followed);
-    SetSide(record.side != 0);
     m_attackPower = kAttackPower;
     ClearParts(this);
 
@@ -246,8 +222,7 @@ void Bullet_AimmingLaser::ReturnToFactory() {
 }
 
 void Bullet_AimmingLaser::SetColorType(Bullet_AimmingLaser* laser, int colorType) {
-    if (!laser) return;
-    for (Bullet_AimmingLaserPart* part : laser->segments) SetBulletAtlasCell(&part->sprite, colorType);
+    if (laser) laser->ColorSegments(colorType);
 }
 
 void Bullet_AimmingLaser::ReleaseHoming(Bullet_AimmingLaser* laser) {

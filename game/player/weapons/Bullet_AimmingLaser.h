@@ -5,7 +5,6 @@
 // collision; Bullet_AimmingLaserPart is one segment that steers itself.
 #pragma once
 #include <atomic>
-#include <vector>
 
 #include "game/player/weapons/Bullet_RayPart.h"
 
@@ -65,7 +64,9 @@ private:
     Quorvex::AreaPos previous;
 };
 
-class Bullet_AimmingLaser : public Bullet, public Quorvex::FactoryProductAdapter {
+// Its segments are in chain order (the first one leads); its rate is that of
+// the fade-out.
+class Bullet_AimmingLaser : public Bullet_Beam<Bullet_AimmingLaserPart> {
 public:
     static constexpr float kAttackPower = 40.0f;
     static constexpr float kSegmentSpacing = 50.0f;
@@ -73,23 +74,13 @@ public:
     static constexpr float kSpeed = 942.0f;
     static constexpr float kActiveTime = 2.0f;
 
-    struct SetParam : public Quorvex::IFactoryProduct::ISetParam {
+    struct SetParam : public BeamSetParam {
         SetParam() = default;
         // Enemy side; the pool fills the part pool.
         SetParam(const Quorvex::AreaPos& start, const D3DXQUATERNION& orientation, Quorvex::Object* owner,
                  const D3DXVECTOR3& vector, float scalar, float length, float width,
                  Quorvex::ObjectManager* objectManager, Object3D* followed);
 
-        Quorvex::Object* owner = nullptr;
-        D3DXQUATERNION orientation{0.0f, 0.0f, 0.0f, 1.0f};  // of the first segment
-        BYTE side = 0;
-        D3DXVECTOR3 vector{0.0f, 0.0f, 0.0f};
-        float scalar = 0.0f;
-        Quorvex::AreaPos start;
-        float length = 0.0f;  // segments = length / 50, truncated
-        float width = 0.0f;
-        Quorvex::FactoryAdapter* partPool = nullptr;  // filled by the pool
-        Quorvex::ObjectManager* objectManager = nullptr;
         Object3D* followed = nullptr;  // the target
     };
 
@@ -110,16 +101,6 @@ public:
     // Every segment goes back to its pool and loses the laser's reference.
     static void ClearParts(Bullet_AimmingLaser* laser);
 
-    // The segments in chain order (the first one leads).
-    int GetSegmentCount() const { return static_cast<int>(segments.size()); }
-    Bullet_AimmingLaserPart* GetSegment(int index) const { return segments[index]; }
-    float GetGrow() const { return grow; }
-    float GetFade() const { return fade; }
-    float GetElapsed() const { return elapsed; }
-
-    float rate = 1.0f;  // of the fade-out, per second
-    bool collideWhenGrown = true;
-
 private:
     void Launch(const SetParam& record);
     void SetFollowed(Object3D* object);
@@ -128,14 +109,5 @@ private:
     void PurgeSegments();
     void SwitchBodies(float g0, float g);
 
-    Quorvex::FactoryAdapter* partPool = nullptr;    // not counted: the laser pool holds it
-    std::vector<Bullet_AimmingLaserPart*> segments;  // chain order, one reference each
-    float elapsed = 0.0f;
-    D3DXVECTOR3 vector{0.0f, 0.0f, 0.0f};
-    float scalar = 0.0f;
-    float length = 0.0f;
-    float grow = 0.0f;
-    float width = 0.0f;
-    float fade = -1.0f;
     Object3D* followed = nullptr;  // counted
 };

@@ -15,27 +15,11 @@ void PlayLaunchSound() {
 
 }  // namespace
 
-Bullet_Ray::SetParam::SetParam(const Quorvex::AreaPos& start_, const D3DXQUATERNION& orientation_,
-                               Quorvex::Object* owner_, const D3DXVECTOR3& vector_, float scalar_, float length_,
-                               float width_, Quorvex::ObjectManager* objectManager_)
-    : owner(owner_),
-      orientation(orientation_),
-      side(0),
-      vector(vector_),
-      scalar(scalar_),
-      start(start_),
-      length(length_),
-      width(width_),
-      objectManager(objectManager_) {}
-
 Bullet_Ray::Bullet_Ray(Quorvex::IObjectManager* manager, Quorvex::IAreaManager* areaManager,
                        const Quorvex::AreaPos& start)
-    : Bullet(manager, areaManager, start) {}
+    : Bullet_Beam(manager, areaManager, start) {}
 
-Bullet_Ray::~Bullet_Ray() {
-    // A pool being torn down may drop a ray still in flight.
-    for (Bullet_RayPart* part : segments) part->Release();
-}
+Bullet_Ray::~Bullet_Ray() = default;
 
 Bullet_RayPart* Bullet_Ray::AcquirePart() {
     Bullet_RayPart::SetParam record;
@@ -53,21 +37,7 @@ int Bullet_Ray::ApplySetParam(Quorvex::IFactoryProduct::ISetParam* param) {
 }
 
 void Bullet_Ray::Launch(const SetParam& record) {
-    BeginLaunch(record.objectManager, nullptr);
-    m_owner = record.owner;
-    m_areaPos = record.start;
-    m_orientation = record.orientation;
-    partPool = SegmentPoolOf(this, record.partPool);
-    elapsed = 0.0f;
-    vector = record.vector;
-    scalar = record.scalar;
-    length = record.length;
-    grow = 0.0f;
-    width = record.width;
-    fade = -1.0f;
-    rate = 1.0f;
-    collideWhenGrown = true;
-    SetSide(record.side != 0);
+    LaunchBeam(record);
     m_attackPower = 0.0f;
     ClearParts(this);
     const int count = length > 0.0f ? static_cast<int>(length / kSegmentSpacing) : 0;
@@ -151,8 +121,7 @@ void Bullet_Ray::ReturnToFactory() {
 }
 
 void Bullet_Ray::SetColorType(Bullet_Ray* ray, int colorType) {
-    if (!ray) return;
-    for (Bullet_RayPart* part : ray->segments) SetBulletAtlasCell(&part->sprite, colorType);
+    if (ray) ray->ColorSegments(colorType);
 }
 
 void Bullet_Ray::SetPartsValue(Bullet_Ray* ray, int blendMode) {
@@ -188,25 +157,12 @@ int Bullet_Ray2::ApplySetParam(Quorvex::IFactoryProduct::ISetParam* param) {
 }
 
 void Bullet_Ray2::Launch(const SetParam& record) {
-    BeginLaunch(record.objectManager, nullptr);
-    m_owner = record.owner;
-    m_areaPos = record.start;
-    // The record has no orientation: the head faces its flight.
+    LaunchBeam(record);
+    // The head faces its flight.
     m_orientation = D3DXVec3LengthSq(&record.vector) > 0.0f ? Quorvex::YawPitchRollQuaternion(record.vector)
                                                             : D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
-    partPool = SegmentPoolOf(this, record.partPool);
-    elapsed = 0.0f;
-    vector = record.vector;
-    scalar = record.scalar;
-    length = record.length;
-    grow = 0.0f;
-    width = record.width;
     spawnTimer = 0.0f;
-    fade = -1.0f;
-    rate = 1.0f;
-    collideWhenGrown = true;
     SetTarget(nullptr);
-    SetSide(record.side != 0);
     m_attackPower = kPartAttackPower;
     ClearParts(this);
     PlayLaunchSound();

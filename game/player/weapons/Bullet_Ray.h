@@ -3,33 +3,16 @@
 // ends by itself. Bullet_Ray2 is a moving head that lays a trail of segments
 // behind it and ends 2 s after launch.
 #pragma once
-#include <vector>
-
 #include "game/player/weapons/Bullet_RayPart.h"
 
-class Bullet_Ray : public Bullet, public Quorvex::FactoryProductAdapter {
+class Bullet_Ray : public Bullet_Beam<Bullet_RayPart> {
 public:
     static constexpr float kPartAttackPower = 40.0f;
     static constexpr float kSegmentSpacing = 50.0f;
     static constexpr float kSegmentLength = 75.0f;
 
-    struct SetParam : public Quorvex::IFactoryProduct::ISetParam {
-        SetParam() = default;
-        // Enemy side; the pool fills the part pool.
-        SetParam(const Quorvex::AreaPos& start, const D3DXQUATERNION& orientation, Quorvex::Object* owner,
-                 const D3DXVECTOR3& vector, float scalar, float length, float width,
-                 Quorvex::ObjectManager* objectManager);
-
-        Quorvex::Object* owner = nullptr;
-        D3DXQUATERNION orientation{0.0f, 0.0f, 0.0f, 1.0f};
-        BYTE side = 0;  // non-zero: player side
-        D3DXVECTOR3 vector{0.0f, 0.0f, 0.0f};
-        float scalar = 0.0f;
-        Quorvex::AreaPos start;
-        float length = 0.0f;  // segments = length / 50, truncated
-        float width = 0.0f;
-        Quorvex::FactoryAdapter* partPool = nullptr;  // filled by the pool
-        Quorvex::ObjectManager* objectManager = nullptr;
+    struct SetParam : public BeamSetParam {
+        using BeamSetParam::BeamSetParam;
     };
 
     Bullet_Ray(Quorvex::IObjectManager* manager, Quorvex::IAreaManager* areaManager, const Quorvex::AreaPos& start);
@@ -50,19 +33,13 @@ public:
     // Every segment goes back to its pool and loses the ray's reference.
     static void ClearParts(Bullet_Ray* ray);
 
-    int GetSegmentCount() const { return static_cast<int>(segments.size()); }
-    Bullet_RayPart* GetSegment(int index) const { return segments[index]; }
-    float GetGrow() const { return grow; }
-    float GetFade() const { return fade; }
     float GetWidth() const { return width; }
     float GetLength() const { return length; }
-    float GetElapsed() const { return elapsed; }
     bool IsActive() const { return fade < 0.0f; }
 
-    // The launcher may write these at any time (the laser attack does).
-    float rate = 1.0f;               // per second, of both growth and fade
-    bool collideWhenGrown = true;    // segments get bodies at full growth
-    float fade = -1.0f;              // below 0 while active; 0..1 fading
+    // The launcher may write the fade at any time (the laser attack does),
+    // as it does the rate of both growth and fade.
+    using Bullet_Beam::fade;
 
 protected:
     // Growth and fade of this frame, after elapsed and drift; switches the
@@ -76,15 +53,6 @@ protected:
     void SwitchSegmentBodies(bool on);
     // Takes one segment from the part pool (null when none is free).
     Bullet_RayPart* AcquirePart();
-
-    Quorvex::FactoryAdapter* partPool = nullptr;  // not counted: the ray pool holds it
-    std::vector<Bullet_RayPart*> segments;        // front first, one reference each
-    float elapsed = 0.0f;
-    D3DXVECTOR3 vector{0.0f, 0.0f, 0.0f};
-    float scalar = 0.0f;
-    float length = 0.0f;
-    float grow = 0.0f;
-    float width = 0.0f;
 
 private:
     void Launch(const SetParam& record);
@@ -100,17 +68,9 @@ public:
     static constexpr float kLifetime = 2.0f;
     static constexpr float kTrailLength = 60.0f;
 
-    struct SetParam : public Quorvex::IFactoryProduct::ISetParam {
-        Quorvex::Object* owner = nullptr;
-        BYTE side = 0;
-        D3DXVECTOR3 vector{0.0f, 0.0f, 0.0f};  // velocity, units per second
-        float scalar = 0.0f;
-        Quorvex::AreaPos start;
-        float length = 0.0f;
-        float width = 0.0f;
-        Quorvex::FactoryAdapter* partPool = nullptr;  // filled by the pool
-        Quorvex::ObjectManager* objectManager = nullptr;
-    };
+    // The vector is the velocity, units per second; the orientation is not
+    // read: the head faces its flight.
+    struct SetParam : public BeamSetParam {};
 
     using Bullet_Ray::Bullet_Ray;
     ~Bullet_Ray2() override;

@@ -7,6 +7,19 @@
 #include "game/world/CollisionShapeSet.h"
 #include "game/world/effects/EffectSupport.h"
 
+BeamSetParam::BeamSetParam(const Quorvex::AreaPos& start_, const D3DXQUATERNION& orientation_,
+                           Quorvex::Object* owner_, const D3DXVECTOR3& vector_, float scalar_, float length_,
+                           float width_, Quorvex::ObjectManager* objectManager_)
+    : owner(owner_),
+      orientation(orientation_),
+      side(0),
+      vector(vector_),
+      scalar(scalar_),
+      start(start_),
+      length(length_),
+      width(width_),
+      objectManager(objectManager_) {}
+
 Bullet_BeamPart::Bullet_BeamPart(Quorvex::IObjectManager* manager, Quorvex::IAreaManager* areaManager,
                                  const Quorvex::AreaPos& start)
     : Bullet(manager, areaManager, start) {}

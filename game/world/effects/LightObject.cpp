@@ -80,12 +80,7 @@ Quorvex::RenderParameter* LightObject::GetRenderParameter() const {
 
 void LightObject::UpdateLight() {
     AreaPos position = g_pEnvironment2 ? g_pEnvironment2->centerInfo.pos : m_areaPos;
-    position.x.offset += m_refPos.x;
-    position.y.offset += m_refPos.y;
-    position.z.offset += m_refPos.z;
-    position.x.Normalize();
-    position.y.Normalize();
-    position.z.Normalize();
+    position.Add(m_refPos);
     m_areaPos = position;
 
     Quorvex::RenderParameter* parameter = GetRenderParameter();

@@ -137,15 +137,7 @@ void ScoreMarker::Update(float timeStep) {
         m_progress += timeStep;
         return;
     }
-    if (g_pEnvironment2) {
-        const D3DXVECTOR3& move = g_pEnvironment2->centerInfo.move;
-        m_position.x.offset += move.x;
-        m_position.y.offset += move.y;
-        m_position.z.offset += move.z;
-        m_position.x.Normalize();
-        m_position.y.Normalize();
-        m_position.z.Normalize();
-    }
+    if (g_pEnvironment2) m_position.Add(g_pEnvironment2->centerInfo.move);
     const int alpha = static_cast<int>((1.0f - t) * 255.0f);
     m_sprite.color = (static_cast<D3DCOLOR>(alpha & 0xFF) << 24) | (m_sprite.color & 0x00FFFFFF);
     PlaceGlyph(t);

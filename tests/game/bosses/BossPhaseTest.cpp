@@ -4,17 +4,13 @@
 // its shot counts and angles.
 #include <cmath>
 
-#include "game/enemy/EnemyTestSupport.h"
 #include "game/enemy/types/Enemy_Dweli.h"
 #include "game/enemy/types/Enemy_Fesko.h"
 #include "game/enemy/types/Enemy_ShotPoint.h"
-#include "game/flow/SceneAction.h"
+#include "game/support/BossTestSupport.h"
 
 namespace enemy_test {
 namespace {
-
-constexpr float kFrame = 1.0f / 60.0f;
-constexpr float kDeg = 0.017453292f;
 
 // a - b in degrees, wrapped into [-180, 180).
 float DegreesBetween(float a, float b) {
@@ -23,72 +19,18 @@ float DegreesBetween(float a, float b) {
     return d - 180.0f;
 }
 
-// Counts the skip requests a boss sends to the stage.
-class SkipCounter : public SceneAction {
-public:
-    void SetSkip() override { ++skips; }
-    void SetMusicVolume(float) override {}
-    Quorvex::SoundUnit* GetMusic() override { return nullptr; }
-    int skips = 0;
-};
-
-class Bosses : public EnemyStage {
+class Bosses : public BossStage {
 protected:
-    void SetUp() override {
-        EnemyStage::SetUp();
-        AddEffects();
-        g_pEnvironment2->actionScene = &scene;
-        g_pEnvironment2->bossTimeLimit = 123.0f;
-    }
-    void TearDown() override {
-        for (Enemy* boss : made) boss->Release();
-        made.clear();
-        g_pEnvironment2->actionScene = nullptr;
-        g_pEnvironment2->currentBoss = nullptr;
-        EnemyStage::TearDown();
-    }
-
     // The stage-1 boss launched 700 units before the player, facing it.
     Enemy_Dweli* NewDweli(float level = 0.0f) {
-        auto* boss = new Enemy_Dweli(manager, nullptr, Quorvex::AreaPos(), generator);
-        boss->AddRef();
-        made.push_back(boss);
-        EXPECT_EQ(boss->Initialize(0), 0);
-        g_pEnvironment2->attackLevel = level;
+        auto* boss = Keep(new Enemy_Dweli(manager, nullptr, Quorvex::AreaPos(), generator), level);
         boss->SetOrientation(Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f));
         boss->Launch(At(-300.0f));
         return boss;
     }
 
     // The stage-2 boss from its launch record, then turned to the player.
-    Enemy_Fesko* NewFesko(float level = 0.0f) {
-        auto* boss = new Enemy_Fesko(manager, nullptr, Quorvex::AreaPos(), generator, nullptr);
-        boss->AddRef();
-        made.push_back(boss);
-        EXPECT_EQ(boss->Initialize(0), 0);
-        g_pEnvironment2->attackLevel = level;
-        Enemy_Fesko::SetParam record;
-        record.position = At(-300.0f);
-        record.manager = manager;
-        EXPECT_EQ(boss->ApplySetParam(&record), 0);
-        boss->SetOrientation(Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f));
-        return boss;
-    }
-
-    static Quorvex::AreaPos At(float z) { return Quorvex::AreaPos::FromWorld(D3DXVECTOR3(0.0f, 0.0f, z)); }
-
-    void Kill(Enemy* boss) {
-        Held<TestShot> shot(new TestShot(manager, 1.0e6f, true));
-        boss->OnCollision(shot.get());
-    }
-
-    template <class Boss>
-    void Run(Boss* boss, float seconds) {
-        for (float t = 0.0f; t < seconds; t += kFrame) boss->Update(kFrame);
-    }
-
-    SkipCounter scene;
-    std::vector<Enemy*> made;  // one reference each
+    Enemy_Fesko* NewFesko(float level = 0.0f) { return NewBoss<Enemy_Fesko>(level); }
 };
 
 TEST_F(Bosses, DweliLaunchEntersPhaseFiveAsTheCurrentBoss) {

@@ -4,79 +4,30 @@
 // few fire steps against their counts and angles.
 #include <cmath>
 
-#include "game/enemy/EnemyTestSupport.h"
 #include "game/enemy/types/Enemy_Gralle.h"
 #include "game/enemy/types/Enemy_Pentra.h"
-#include "game/flow/SceneAction.h"
 #include "game/player/weapons/Bullet_Nuke.h"
 #include "game/player/weapons/Bullet_Razer.h"
+#include "game/support/BossTestSupport.h"
 
 namespace enemy_test {
 namespace {
 
-constexpr float kFrame = 1.0f / 60.0f;
-constexpr float kDeg = 0.017453292f;
-
-// Counts the skip requests a boss sends to the stage.
-class SkipCounter : public SceneAction {
-public:
-    void SetSkip() override { ++skips; }
-    void SetMusicVolume(float) override {}
-    Quorvex::SoundUnit* GetMusic() override { return nullptr; }
-    int skips = 0;
-};
-
-class Bosses2 : public EnemyStage {
+class Bosses2 : public BossStage {
 protected:
     void SetUp() override {
-        EnemyStage::SetUp();
-        AddEffects();
+        BossStage::SetUp();
         // The stage the flare and the nuke aura draw in.
         over = new Quorvex::RenderStage();
         over->AddRef();
         over->Initialize(manager, "Sprite3DOver", 20000);
         manager->AddRenderStage(over);
-        g_pEnvironment2->actionScene = &scene;
-        g_pEnvironment2->bossTimeLimit = 123.0f;
     }
     void TearDown() override {
-        for (Enemy* boss : made) boss->Release();
-        made.clear();
-        g_pEnvironment2->actionScene = nullptr;
-        g_pEnvironment2->currentBoss = nullptr;
-        EnemyStage::TearDown();
+        BossStage::TearDown();
         over->Release();
     }
 
-    // A boss from its launch record, 700 units before the player.
-    template <class Boss>
-    Boss* NewBoss(float level = 0.0f) {
-        auto* boss = new Boss(manager, nullptr, Quorvex::AreaPos(), generator, nullptr);
-        boss->AddRef();
-        made.push_back(boss);
-        EXPECT_EQ(boss->Initialize(0), 0);
-        g_pEnvironment2->attackLevel = level;
-        EnemySpawnParam record;
-        record.position = Quorvex::AreaPos::FromWorld(D3DXVECTOR3(0.0f, 0.0f, -300.0f));
-        record.manager = manager;
-        EXPECT_EQ(boss->ApplySetParam(&record), 0);
-        boss->SetOrientation(Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f));
-        return boss;
-    }
-
-    void Hit(Enemy* boss, float power) {
-        Held<TestShot> shot(new TestShot(manager, power, true));
-        boss->OnCollision(shot.get());
-    }
-    void Kill(Enemy* boss) { Hit(boss, 1.0e6f); }
-
-    template <class Boss>
-    void Run(Boss* boss, float seconds) {
-        for (float t = 0.0f; t < seconds; t += kFrame) boss->Update(kFrame);
-    }
-
-    SkipCounter scene;
-    std::vector<Enemy*> made;  // one reference each
     Quorvex::RenderStage* over = nullptr;
 };
 

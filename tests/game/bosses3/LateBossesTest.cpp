@@ -5,73 +5,17 @@
 #include <cmath>
 
 #include "game/enemy/BulletFactories.h"
-#include "game/enemy/EnemyTestSupport.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
 #include "game/enemy/types/Enemy_Orsel.h"
 #include "game/enemy/types/Enemy_Toska.h"
-#include "game/flow/SceneAction.h"
 #include "game/player/weapons/Bullet_AimmingLaser.h"
 #include "game/player/weapons/Bullet_Razer.h"
+#include "game/support/BossTestSupport.h"
 
 namespace enemy_test {
 namespace {
 
-constexpr float kFrame = 1.0f / 60.0f;
-constexpr float kDeg = 0.017453292f;
-
-class SkipCounter : public SceneAction {
-public:
-    void SetSkip() override { ++skips; }
-    void SetMusicVolume(float) override {}
-    Quorvex::SoundUnit* GetMusic() override { return nullptr; }
-    int skips = 0;
-};
-
-class Bosses3 : public EnemyStage {
-protected:
-    void SetUp() override {
-        EnemyStage::SetUp();
-        AddEffects();
-        g_pEnvironment2->actionScene = &scene;
-        g_pEnvironment2->bossTimeLimit = 123.0f;
-    }
-    void TearDown() override {
-        for (Enemy* boss : made) boss->Release();
-        made.clear();
-        g_pEnvironment2->actionScene = nullptr;
-        g_pEnvironment2->currentBoss = nullptr;
-        EnemyStage::TearDown();
-    }
-
-    // A boss from its launch record 300 units before the player, facing it.
-    template <class Boss>
-    Boss* NewBoss(float level = 0.0f) {
-        auto* boss = new Boss(manager, nullptr, Quorvex::AreaPos(), generator, nullptr);
-        boss->AddRef();
-        made.push_back(boss);
-        EXPECT_EQ(boss->Initialize(0), 0);
-        g_pEnvironment2->attackLevel = level;
-        typename Boss::SetParam record;
-        record.position = Quorvex::AreaPos::FromWorld(D3DXVECTOR3(0.0f, 0.0f, -300.0f));
-        record.manager = manager;
-        EXPECT_EQ(boss->ApplySetParam(&record), 0);
-        boss->SetOrientation(Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f));
-        return boss;
-    }
-
-    void Kill(Enemy* boss) {
-        Held<TestShot> shot(new TestShot(manager, 1.0e6f, true));
-        boss->OnCollision(shot.get());
-    }
-
-    template <class Boss>
-    void Run(Boss* boss, float seconds) {
-        for (float t = 0.0f; t < seconds; t += kFrame) boss->Update(kFrame);
-    }
-
-    SkipCounter scene;
-    std::vector<Enemy*> made;  // one reference each
-};
+class Bosses3 : public BossStage {};
 
 struct NextCase {
     int ended;

@@ -16,17 +16,15 @@
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
 #include "game/flow/Environment2.h"
+#include "game/support/HeadlessWorld.h"
 
 namespace effects_test {
 
 class SceneFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        Quorvex::MessageTable::Build();
         Quorvex::MessageLogManager::Instance().SetConsoleEcho(false);
-        ASSERT_EQ(Quorvex::SetupWorldExtents(), 0);
-        Quorvex::g_pEnvironment->SetAreaCellSize(D3DXVECTOR3(1000.0f, 10000.0f, 1000.0f),
-                                                 D3DXVECTOR3(1500.0f, 15000.0f, 1500.0f));
+        ASSERT_EQ(game_test::SetUpStageGrid(), 0);
         g_pEnvironment2->centerInfo = CenterInfo();
         g_pEnvironment2->sharedVector = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
         g_pEnvironment2->currentSceneMode = 0;
@@ -34,12 +32,7 @@ protected:
         resources->AddRef();
         manager = new Quorvex::ObjectManager();
         manager->AddRef();
-        Quorvex::ObjectManager::InitParam param;
-        param.groupCount = 16;
-        param.jobCount = 1;
-        param.vertexBytes = 24 * 8192;
-        param.indexBytes = 2 * 12288;
-        param.commandCapacity = 8192;
+        Quorvex::ObjectManager::InitParam param = game_test::ManagerParam(16, 8192, 12288, 8192);
         param.resourceManager = resources;
         ASSERT_EQ(manager->Initialize(param), 0);
         for (const char* name : {"Begin", "Sprite3D", "Sprite3DOver", "Sprite2D"}) {

@@ -7,6 +7,7 @@
 #include "engine/assets/devices/InputManager.h"
 #include "engine/core/render/ObjectManager.h"
 #include "game/flow/FlowTestSupport.h"
+#include "game/support/HeadlessWorld.h"
 
 namespace frontend_test {
 
@@ -30,12 +31,7 @@ private:
 
 // Updates objects and lets stages write commands; draws nothing.
 inline Quorvex::ObjectManager* NewObjectManager() {
-    Quorvex::ObjectManager::InitParam p;
-    p.groupCount = 4;
-    p.jobCount = 1;
-    p.vertexBytes = 24 * 4096;
-    p.indexBytes = 2 * 6144;
-    p.commandCapacity = 4096;
+    const Quorvex::ObjectManager::InitParam p = game_test::ManagerParam(4, 4096, 6144, 4096);
     auto* manager = new Quorvex::ObjectManager();
     EXPECT_EQ(manager->Initialize(p), 0);
     return manager;

@@ -14,6 +14,7 @@
 #include "game/frontend/SceneBonus.h"
 #include "game/frontend/SceneCharacterSelect.h"
 #include "game/frontend/SceneEnding.h"
+#include "game/support/ProgramRun.h"
 #include "platform/dinput/dinput.h"
 #include "platform/win32/window.h"
 
@@ -140,14 +141,8 @@ private:
 
 SceneBase* MakeDrivingRoot() { return new DrivingRoot(); }
 
-HINSTANCE__ g_instance{};
-
 TEST(FrontEndRun, CharacterSelectLeadsIntoStage1AndTheEndingScenesRun) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    std::wstring commandLine = L"-windowed -width:320 -height:180";
-    const int exitCode = RunWinMain(&MakeDrivingRoot, &g_instance, nullptr, commandLine.data(), SW_SHOWNORMAL);
+    const int exitCode = game_test::RunProgram(&MakeDrivingRoot);
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(g_seen.selectResult, 0);
     EXPECT_TRUE(g_seen.pagesReached[0] && g_seen.pagesReached[1] && g_seen.pagesReached[2])

@@ -15,6 +15,7 @@
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderParameter.h"
 #include "game/flow/Environment2.h"
+#include "game/support/HeadlessWorld.h"
 #include "game/world/AreaManager.h"
 #include "platform/d3d9/device_fixture.h"
 
@@ -25,37 +26,16 @@ using Quorvex::Int3;
 
 // The environment, the grid of the stages and the two managers; the device
 // and the shader manager are optional.
-struct TerrainWorld {
+struct TerrainWorld : game_test::HeadlessWorld {
     void SetUp(IDirect3DDevice9* device = nullptr, Quorvex::ShaderManager* shaders = nullptr) {
-        Quorvex::MessageTable::Build();
-        ASSERT_EQ(Quorvex::SetupWorldExtents(), 0);
-        Quorvex::g_pEnvironment->SetAreaCellSize(D3DXVECTOR3(1000.0f, 10000.0f, 1000.0f),
-                                                 D3DXVECTOR3(1500.0f, 15000.0f, 1500.0f));
-        objects = new Quorvex::ObjectManager();
-        objects->AddRef();
-        Quorvex::ObjectManager::InitParam param;
-        param.groupCount = 16;
-        param.jobCount = 1;
-        param.vertexBytes = 24 * 4096;
-        param.indexBytes = 2 * 4096;
-        param.commandCapacity = 4096;
-        param.device = device;
-        param.shaderManager = shaders;
-        ASSERT_EQ(objects->Initialize(param), 0);
-        areas = new AreaManager(objects);
-        areas->AddRef();
-        ASSERT_EQ(areas->Init(), 0);
+        Open(4096, device, shaders);
     }
 
     void TearDown() {
         g_pEnvironment2->SetGroundGenerator(nullptr);
         g_pEnvironment2->groundOffset = g_pEnvironment2->worldOffset = g_pEnvironment2->sharedVector =
             D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-        if (areas) areas->Release();
-        areas = nullptr;
-        if (objects) objects->Release();
-        objects = nullptr;
-        SAFE_RELEASE(Quorvex::g_pEnvironment);
+        Close();
     }
 
     // Runs the frame's object and area updates.
@@ -64,9 +44,6 @@ struct TerrainWorld {
         objects->Update(dt);
         areas->Update(dt);
     }
-
-    Quorvex::ObjectManager* objects = nullptr;
-    AreaManager* areas = nullptr;
 };
 
 class WorldTest : public ::testing::Test {

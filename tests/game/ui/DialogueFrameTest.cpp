@@ -13,6 +13,7 @@
 #include "game/flow/GraphicManager.h"
 #include "game/flow/GraphicObject.h"
 #include "game/flow/SceneFirst.h"
+#include "game/support/ProgramRun.h"
 #include "StandInScene.h"
 #include "platform/d3d9/device.h"
 #include "platform/win32/window.h"
@@ -104,14 +105,8 @@ private:
 
 SceneBase* MakeTestRoot() { return new TestRoot(); }
 
-HINSTANCE__ g_instance{};
-
 TEST(DialogueFrame, SpokenLineAndFadeReachTheScreen) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    std::wstring commandLine = L"-windowed -width:" + std::to_wstring(kWidth) + L" -height:" + std::to_wstring(kHeight);
-    const int exitCode = RunWinMain(&MakeTestRoot, &g_instance, nullptr, commandLine.data(), SW_SHOWNORMAL);
+    const int exitCode = game_test::RunProgram(&MakeTestRoot, kWidth, kHeight);
     EXPECT_EQ(exitCode, 0);
     ASSERT_EQ(g_initialized, 0) << "the dialogue fonts";
     ASSERT_TRUE(g_text.taken);

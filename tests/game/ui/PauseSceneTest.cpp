@@ -16,6 +16,7 @@
 #include "game/flow/Environment2.h"
 #include "game/flow/SceneFirst.h"
 #include "game/flow/ScenePause.h"
+#include "game/support/ProgramRun.h"
 #include "StandInScene.h"
 #include "platform/d3d9/device.h"
 #include "platform/dinput/dinput.h"
@@ -195,8 +196,6 @@ private:
 
 SceneBase* MakeTestRoot() { return new TestRoot(); }
 
-HINSTANCE__ g_instance{};
-
 ::testing::AssertionResult Near(const Rgb& got, Rgb expected, int tolerance = 4) {
     if (std::abs(got.r - expected.r) <= tolerance && std::abs(got.g - expected.g) <= tolerance &&
         std::abs(got.b - expected.b) <= tolerance)
@@ -206,11 +205,7 @@ HINSTANCE__ g_instance{};
 }
 
 TEST(PauseScene, FreezesTheParentAndResumesIt) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    std::wstring commandLine = L"-windowed -width:320 -height:180";
-    const int exitCode = RunWinMain(&MakeTestRoot, &g_instance, nullptr, commandLine.data(), SW_SHOWNORMAL);
+    const int exitCode = game_test::RunProgram(&MakeTestRoot);
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(g_seen.finished) << "the script ran to its end (Escape did not end the program) after "
                                  << g_seen.frames << " frames";

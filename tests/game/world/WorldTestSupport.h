@@ -10,6 +10,7 @@
 #include "engine/core/Environment.h"
 #include "engine/core/MessageTable.h"
 #include "engine/core/render/ObjectManager.h"
+#include "game/support/HeadlessWorld.h"
 #include "game/world/Area.h"
 #include "game/world/AreaFactoryAdapter.h"
 #include "game/world/AreaManager.h"
@@ -63,35 +64,14 @@ private:
     float cost_;
 };
 
-class WorldFixture : public ::testing::Test {
+class WorldFixture : public ::testing::Test, protected game_test::HeadlessWorld {
 protected:
-    void SetUp() override {
-        Quorvex::MessageTable::Build();
-        ASSERT_EQ(Quorvex::SetupWorldExtents(), 0);
-        Quorvex::g_pEnvironment->SetAreaCellSize(D3DXVECTOR3(1000.0f, 10000.0f, 1000.0f),
-                                                 D3DXVECTOR3(1500.0f, 15000.0f, 1500.0f));
-        objects = new Quorvex::ObjectManager();
-        objects->AddRef();
-        Quorvex::ObjectManager::InitParam param;
-        param.groupCount = 16;
-        param.jobCount = 1;
-        param.vertexBytes = 24 * 1024;
-        param.indexBytes = 2 * 1024;
-        param.commandCapacity = 1024;
-        ASSERT_EQ(objects->Initialize(param), 0);
-        areas = new AreaManager(objects);
-        areas->AddRef();
-        ASSERT_EQ(areas->Init(), 0);
-    }
+    void SetUp() override { Open(1024); }
 
     void TearDown() override {
         for (Object3D* object : held) object->Release();
         held.clear();
-        if (areas) areas->Release();
-        areas = nullptr;
-        if (objects) objects->Release();
-        objects = nullptr;
-        SAFE_RELEASE(Quorvex::g_pEnvironment);
+        Close();
     }
 
     // Uses the adapter's factory (plain Areas) unless the test installs one.
@@ -114,8 +94,6 @@ protected:
         return areas->FindShapeSet(name);
     }
 
-    Quorvex::ObjectManager* objects = nullptr;
-    AreaManager* areas = nullptr;
     std::vector<Object3D*> held;
 };
 
