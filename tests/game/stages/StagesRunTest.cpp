@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "engine/core/SceneBase.h"
-#include "engine/core/WinMain.h"
 #include "engine/core/render/ObjectManager.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
@@ -20,6 +19,7 @@
 #include "game/flow/SceneStage5.h"
 #include "game/flow/SceneStage6.h"
 #include "game/flow/SceneStageEx.h"
+#include "game/support/ProgramRun.h"
 #include "platform/win32/window.h"
 
 using namespace Quorvex;
@@ -93,14 +93,8 @@ private:
 
 SceneBase* MakeDrivingRoot() { return new DrivingRoot(); }
 
-HINSTANCE__ g_instance{};
-
 TEST(StagesRun, EveryStageStartsDrawsAndHandsOverToTheNext) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    std::wstring commandLine = L"-windowed -width:320 -height:180";
-    const int exitCode = RunWinMain(&MakeDrivingRoot, &g_instance, nullptr, commandLine.data(), SW_SHOWNORMAL);
+    const int exitCode = game_test::RunProgram(&MakeDrivingRoot);
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(g_seen.finished) << "the run ended after " << g_seen.frames << " frames";
     const std::vector<std::string> expected = {typeid(SceneStage2).name(), typeid(SceneStage3).name(),
