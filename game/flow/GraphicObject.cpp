@@ -95,9 +95,7 @@ GraphicObject::~GraphicObject() { ReleaseEffectTexture(); }
 
 int GraphicObject::Initialize(int) {
     SetUpdatePriority(kUpdatePriority);
-    if (auto* objects = dynamic_cast<ObjectManager*>(GetManager()))
-        if (RenderStage* stage = objects->GetRenderStage("Sprite2D"))
-            if (stage != GetRenderStage()) AttachStage(stage);
+    JoinSprite2DStage(this);
     ClearSprite(m_spriteA);
     ClearSprite(m_spriteB);
     m_clock = -1.0f;

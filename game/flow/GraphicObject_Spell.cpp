@@ -64,9 +64,7 @@ GraphicObject_Spell::~GraphicObject_Spell() {
 
 int GraphicObject_Spell::Initialize(int) {
     SetUpdatePriority(kUpdatePriority);
-    if (auto* objects = dynamic_cast<ObjectManager*>(GetManager()))
-        if (RenderStage* stage = objects->GetRenderStage("Sprite2D"))
-            if (stage != GetRenderStage()) AttachStage(stage);
+    JoinSprite2DStage(this);
     m_sprite.color = 0;
     m_sprite.SetMaterial(nullptr);
     if (!m_pFont) m_pFont = MakeBannerFont(GetDevice());

@@ -34,13 +34,6 @@ void Place(Sprite2DInfo& sprite, float x, float y, float w, float h) {
 
 }  // namespace
 
-void SetSpriteCell(Sprite2DInfo& sprite, float u0, float u1, float vTop, float vBottom) {
-    sprite.uv[0] = D3DXVECTOR2(u0, vBottom);
-    sprite.uv[1] = D3DXVECTOR2(u1, vBottom);
-    sprite.uv[2] = D3DXVECTOR2(u0, vTop);
-    sprite.uv[3] = D3DXVECTOR2(u1, vTop);
-}
-
 Hud_PartBase::Hud_PartBase(ObjectManager* manager) : RenderObject(manager, 0) { PrepareSprite(m_sprite, manager); }
 
 Hud_PartBase::~Hud_PartBase() = default;

@@ -5,14 +5,12 @@
 #pragma once
 #include "engine/assets/Sprite2DInfo.h"
 #include "engine/core/RenderObject.h"
+#include "game/flow/GraphicUnits.h"
 
 namespace Quorvex {
 class ObjectManager;
 }
 
-// A 2D sprite cell: u from u0 to u1, v from the top vTop to the bottom vBottom
-// of an upright image (the bottom corners come first in the sprite record).
-void SetSpriteCell(Quorvex::Sprite2DInfo& sprite, float u0, float u1, float vTop, float vBottom);
 // A value of the 720-high reference layout in units of the screen height.
 constexpr float HudUnits(float pixels) { return pixels / 720.0f; }
 

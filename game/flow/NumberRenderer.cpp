@@ -4,6 +4,7 @@
 #include "engine/core/Utility.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
+#include "game/flow/GraphicUnits.h"
 #include "game/world/effects/EffectSupport.h"
 
 using namespace Quorvex;
@@ -29,12 +30,7 @@ NumberRenderer::~NumberRenderer() = default;
 void NumberRenderer::SetDigitCell(Sprite2DInfo& sprite, int digit) {
     const float u0 = static_cast<float>(digit) / 32.0f;
     const float u1 = static_cast<float>(digit + 1) / 32.0f;
-    const float v0 = 0.159375f, v1 = 0.21875f;
-    // 2D corner order: bottom-left, bottom-right, top-left, top-right.
-    sprite.uv[0] = D3DXVECTOR2(u0, v1);
-    sprite.uv[1] = D3DXVECTOR2(u1, v1);
-    sprite.uv[2] = D3DXVECTOR2(u0, v0);
-    sprite.uv[3] = D3DXVECTOR2(u1, v0);
+    SetSpriteCell(sprite, u0, u1, 0.159375f, 0.21875f);
 }
 
 void NumberRenderer::Show(float x, float y, float w, float h, D3DCOLOR color) {

@@ -10,13 +10,9 @@ using namespace Quorvex;
 Pause_BackTile::Pause_BackTile(ObjectManager* manager) : RenderObject(manager, 0) {}
 
 int Pause_BackTile::Initialize(int) {
-    m_sprite.SetMaterial(FindGraphicMaterial(GetManager(), "matHud2"));
+    PrepareMenuSprite(m_sprite, GetManager(), false);
     m_sprite.width = LayoutFromPixels(32.0f);
     m_sprite.height = LayoutFromPixels(32.0f);
-    m_sprite.color = 0xFFFFFFFF;
-    m_sprite.angle = 0.0f;
-    m_sprite.centered = 0;
-    m_sprite.sizeAsStored = 1;
     SetKind(1);
     SetDrawPriority(kDrawPriority);
     return 0;
@@ -27,9 +23,7 @@ int Pause_BackTile::ApplySetParam(ISetParam* param) {
         m_sprite.x = launch->x;
         m_sprite.y = launch->y;
     }
-    auto* manager = dynamic_cast<ObjectManager*>(GetManager());
-    RenderStage* stage = manager ? manager->GetRenderStage("Sprite2D") : nullptr;
-    if (stage && stage != GetRenderStage()) AttachStage(stage);
+    JoinSprite2DStage(this);
     return 0;
 }
 
@@ -48,11 +42,7 @@ void Pause_BackTile::SetKind(int kind) {
         case 3: u0 = 0.21875f, u1 = 0.28125f; break;
         default: m_kind = kind; return;
     }
-    const float v0 = 0.1875f, v1 = 0.25f;
-    m_sprite.uv[0] = D3DXVECTOR2(u0, v1);
-    m_sprite.uv[1] = D3DXVECTOR2(u1, v1);
-    m_sprite.uv[2] = D3DXVECTOR2(u0, v0);
-    m_sprite.uv[3] = D3DXVECTOR2(u1, v0);
+    SetSpriteCell(m_sprite, u0, u1, 0.1875f, 0.25f);
     m_kind = kind;
 }
 

@@ -25,13 +25,9 @@ int Pause_SelectUnit::Initialize(int) {
 
 int Pause_SelectUnit::Initialize(const D3DXVECTOR2* position) {
     if (!position) return -1;
-    m_sprite.SetMaterial(FindGraphicMaterial(GetManager(), "matHud2"));
+    PrepareMenuSprite(m_sprite, GetManager(), true);
     m_sprite.x = position->x;
     m_sprite.y = position->y;
-    m_sprite.color = 0xFFFFFFFF;
-    m_sprite.angle = 0.0f;
-    m_sprite.centered = 1;
-    m_sprite.sizeAsStored = 1;
     SetType(1);
     SetDrawPriority(static_cast<float>(kDrawPriority));
     return 0;
@@ -58,9 +54,7 @@ void Pause_SelectUnit::Render(CalcVertexSet* list) {
 }
 
 void Pause_SelectUnit::Show() {
-    auto* manager = dynamic_cast<ObjectManager*>(GetManager());
-    RenderStage* stage = manager ? manager->GetRenderStage("Sprite2D") : nullptr;
-    if (stage && stage != GetRenderStage()) AttachStage(stage);
+    JoinSprite2DStage(this);
     m_blinkPhase = 0.0f;
     m_selected = false;
 }
@@ -82,8 +76,5 @@ bool Pause_SelectUnit::IsEnabled() const { return m_enabled; }
 void Pause_SelectUnit::SetPicture(float width, float height, float u0, float u1, float v0, float v1) {
     m_sprite.width = width;
     m_sprite.height = height;
-    m_sprite.uv[0] = D3DXVECTOR2(u0, v1);
-    m_sprite.uv[1] = D3DXVECTOR2(u1, v1);
-    m_sprite.uv[2] = D3DXVECTOR2(u0, v0);
-    m_sprite.uv[3] = D3DXVECTOR2(u1, v0);
+    SetSpriteCell(m_sprite, u0, u1, v0, v1);
 }

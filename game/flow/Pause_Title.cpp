@@ -19,13 +19,9 @@ Pause_Title::Pause_Title(ObjectManager* manager) : RenderObject(manager, CreateR
 Pause_Title::~Pause_Title() { Hide(); }
 
 int Pause_Title::Initialize(int) {
-    m_sprite.SetMaterial(FindGraphicMaterial(GetManager(), "matHud2"));
+    PrepareMenuSprite(m_sprite, GetManager(), true);
     m_sprite.x = LayoutFromPixels(640.0f);
     m_sprite.y = LayoutFromPixels(128.0f);
-    m_sprite.color = 0xFFFFFFFF;
-    m_sprite.angle = 0.0f;
-    m_sprite.centered = 1;
-    m_sprite.sizeAsStored = 1;
     SetType(1);
     SetDrawPriority(0.0f);
     return 0;
@@ -41,19 +37,13 @@ void Pause_Title::SetType(int type) {
     m_type = type;
     m_active = (type == 1 || type == 2);
     if (!m_active) return;
-    const float v0 = 0.0f, v1 = 0.09375f;
     m_sprite.width = LayoutFromPixels(width);
     m_sprite.height = LayoutFromPixels(96.0f);
-    m_sprite.uv[0] = D3DXVECTOR2(u0, v1);
-    m_sprite.uv[1] = D3DXVECTOR2(u1, v1);
-    m_sprite.uv[2] = D3DXVECTOR2(u0, v0);
-    m_sprite.uv[3] = D3DXVECTOR2(u1, v0);
+    SetSpriteCell(m_sprite, u0, u1, 0.0f, 0.09375f);
 }
 
 void Pause_Title::Show() {
-    auto* manager = dynamic_cast<ObjectManager*>(GetManager());
-    RenderStage* stage = manager ? manager->GetRenderStage("Sprite2D") : nullptr;
-    if (stage && stage != GetRenderStage()) AttachStage(stage);
+    JoinSprite2DStage(this);
     m_phase = 0.0f;
 }
 

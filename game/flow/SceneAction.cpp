@@ -16,6 +16,7 @@
 #include "game/flow/GameSceneRegistry.h"
 #include "game/flow/GraphicManager.h"
 #include "game/flow/SceneFirst.h"
+#include "game/flow/SceneObjectParam.h"
 #include "game/flow/ScenePause.h"
 #include "game/flow/ViewObject.h"
 #include "game/player/weapons/MarkerGenerator.h"
@@ -143,11 +144,7 @@ SceneAction::SceneAction() {
     const int creation = GetGameSceneRegistry().actionSceneCount > 0 ? CreateIfMissing : CreateOwn;
     m_objectManagerCreation = creation;
     m_areaManagerCreation = creation;
-    m_objectManagerParam.groupCount = 16;
-    m_objectManagerParam.jobCount = 1;
-    m_objectManagerParam.vertexBytes = 1572768;
-    m_objectManagerParam.indexBytes = 196596;
-    m_objectManagerParam.commandCapacity = 30720;
+    m_objectManagerParam = OneJobObjects(16, 30720);
 }
 
 SceneAction::~SceneAction() {

@@ -19,6 +19,7 @@
 #include "game/flow/GameManager.h"
 #include "game/flow/LoadTaskFactory.h"
 #include "game/flow/ParamManager2.h"
+#include "game/flow/SceneObjectParam.h"
 #include "game/flow/SoundTable.h"
 #include "game/world/AreaManager.h"
 
@@ -92,11 +93,7 @@ SceneFirst::SceneFirst() {
     m_name = "first";
     m_objectManagerCreation = CreateIfMissing;
     m_areaManagerCreation = CreateNone;
-    m_objectManagerParam.groupCount = 16;
-    m_objectManagerParam.jobCount = 1;
-    m_objectManagerParam.vertexBytes = 393216;
-    m_objectManagerParam.indexBytes = 49152;
-    m_objectManagerParam.commandCapacity = 5120;
+    m_objectManagerParam = OneJobObjects(16, 5120, 393216, 49152);
     if (g_pEnvironment)
         g_pEnvironment->SetAreaCellSize(D3DXVECTOR3(1000.0f, 10000.0f, 1000.0f),
                                         D3DXVECTOR3(1500.0f, 15000.0f, 1500.0f));

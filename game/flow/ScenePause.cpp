@@ -10,6 +10,7 @@
 #include "game/flow/Pause_BackTile.h"
 #include "game/flow/Pause_SelectList.h"
 #include "game/flow/Pause_Title.h"
+#include "game/flow/SceneObjectParam.h"
 
 using namespace Quorvex;
 
@@ -35,11 +36,7 @@ ScenePause::ScenePause() {
     m_name = "pause";
     m_objectManagerCreation = CreateOwn;
     m_areaManagerCreation = CreateNone;
-    m_objectManagerParam.groupCount = 4;
-    m_objectManagerParam.jobCount = 1;
-    m_objectManagerParam.vertexBytes = 1572768;
-    m_objectManagerParam.indexBytes = 196596;
-    m_objectManagerParam.commandCapacity = 20480;
+    m_objectManagerParam = OneJobObjects(4);
 }
 
 ScenePause::~ScenePause() {

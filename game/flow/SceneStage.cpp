@@ -144,6 +144,11 @@ void SceneStage::AddEvent(float start, float duration, bool timed, std::function
     m_events.push_back(std::move(entry));
 }
 
+void SceneStage::AppendEvent(std::function<void(EventSet*)> callback, float duration, bool timed) {
+    AddEvent(m_events.empty() ? 0.0f : m_events.back().start + m_events.back().duration, duration, timed,
+             std::move(callback));
+}
+
 void SceneStage::StepEventTimeline(float timeStep) {
     // Past the last entry the timeline rests (every stage leaves before).
     if (m_eventIndex >= m_events.size()) return;
@@ -322,12 +327,21 @@ void SceneStage::ApplyPreset(const EnvironmentPreset& preset) {
 }
 
 void SceneStage::BlendEnvironmentPresets(int fromType, int toType, float t) {
+    BlendPresets(&GetEnvironmentPreset, fromType, toType, t);
+}
+
+void SceneStage::SetMusicPhaseReleasing(int32_t phase) {
+    m_musicPhase = phase;
+    StopMusic();
+}
+
+void SceneStage::BlendPresets(EnvironmentPreset (*make)(int), int kindA, int kindB, float t) {
     if (t <= 0.0f)
-        ApplyPreset(GetEnvironmentPreset(fromType));
+        ApplyPreset(make(kindA));
     else if (t >= 1.0f)
-        ApplyPreset(GetEnvironmentPreset(toType));
+        ApplyPreset(make(kindB));
     else
-        ApplyPreset(MixPresets(GetEnvironmentPreset(fromType), GetEnvironmentPreset(toType), t));
+        ApplyPreset(MixPresets(make(kindA), make(kindB), t));
 }
 
 void SceneStage::BlendStageLook(int toType, int fromType, float t) {

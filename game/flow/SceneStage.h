@@ -3,6 +3,7 @@
 // dialogue advance, the stage environment presets and the operations that
 // stage events call (clearing the field, the result panel, the ground looks).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -36,6 +37,10 @@ public:
         float elapsed = 0.0f;       // seconds since the line was shown
         float minShowTime = 0.5f;   // the player may advance after this
         float autoTime = 2.5f;      // the line advances by itself after max(this, minShowTime)
+        void SetLineTimes(float minShow, float autoAdvance) {
+            minShowTime = minShow;
+            autoTime = autoAdvance;
+        }
     };
     // The line of speak.lineIndex as a new record (the caller applies and
     // deletes it), or null when the conversation has no such line.
@@ -88,6 +93,9 @@ public:
     static void ApplyPreset(const EnvironmentPreset& preset);
     static void SetBloomThreshold(float value);
     void BlendEnvironmentPresets(int fromType, int toType, float t);
+    // The looks that make(kind) gives: t <= 0 kind a, t >= 1 kind b,
+    // between them mixed.
+    static void BlendPresets(EnvironmentPreset (*make)(int), int kindA, int kindB, float t);
     // The sky materials and the environment presets together.
     void BlendStageLook(int toType, int fromType, float t);
 
@@ -132,8 +140,31 @@ protected:
     // Appends one entry with its callback bound to this stage.
     void AddEvent(float start, float duration, bool timed, void (SceneStage::*callback)(EventSet*));
     void AddEvent(float start, float duration, bool timed, std::function<void(EventSet*)> callback);
+    // Appends an entry that starts where the list's last entry ends (0 for
+    // an empty list).
+    void AppendEvent(std::function<void(EventSet*)> callback, float duration, bool timed);
+
+    // One entry of a stage's own table: its length, whether the clock runs
+    // through it and the stage's callback.
+    template <class Stage>
+    struct Step {
+        float duration;
+        bool timed;
+        void (Stage::*callback)(EventSet*);
+    };
+    // Appends the table's entries one after the other, each bound to this
+    // stage.
+    template <class Stage, std::size_t N>
+    void AppendSteps(const Step<Stage> (&steps)[N]) {
+        auto* stage = static_cast<Stage*>(this);
+        for (const Step<Stage>& step : steps)
+            AppendEvent([stage, cb = step.callback](EventSet* e) { (stage->*cb)(e); }, step.duration, step.timed);
+    }
     // Stops the music and forgets it.
     void StopMusic();
+    // The music phase becomes the given one and the playing music is
+    // released (the phase's own music starts on a later step).
+    void SetMusicPhaseReleasing(int32_t phase);
 
     float m_eventClock = 0.0f;
     float m_eventElapsed = 0.0f;

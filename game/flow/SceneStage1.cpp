@@ -5,7 +5,6 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "engine/assets/BlendAdditionalMaterial.h"
 #include "engine/assets/devices/InputManager.h"
 #include "engine/core/Environment.h"
 #include "game/enemy/EnemyEx.h"
@@ -16,13 +15,11 @@
 #include "game/flow/GameManager.h"
 #include "game/flow/GameSceneRegistry.h"
 #include "game/flow/GraphicManager.h"
-#include "game/flow/GraphicObject.h"
-#include "game/player/Player.h"
-#include "game/world/AreaFactoryAdapter.h"
+#include "game/flow/GraphicUnits.h"
+#include "game/flow/StageScript.h"
 #include "game/world/terrain/AreaFactories.h"
 #include "game/world/terrain/GroundFactories.h"
 #include "game/world/terrain/GroundGenerator.h"
-#include "game/world/terrain/SkyDome.h"
 
 using namespace Quorvex;
 using boost::placeholders::_1;
@@ -30,19 +27,11 @@ using boost::placeholders::_2;
 
 namespace {
 
-constexpr float kStartFrameTime = 0.016f;
 constexpr float kAutoAdvance = 2.5f;
 constexpr float kMinShow = 0.5f;
 constexpr uint32_t kOffScreenColour = 0xFF80FFFF;
 
-// One dialogue line: the portraits, who speaks, the text colour and the text.
-struct Line {
-    const char* left;
-    const char* right;
-    int leftSpeaks;
-    uint32_t colour;
-    const wchar_t* text;
-};
+using Line = StageScript::Line;
 
 constexpr uint32_t kOwn = GraphicManager::kSpeakerColor;
 
@@ -110,15 +99,6 @@ const Dialogue kDialogues[] = {
 constexpr int kBossCallIndex = 5;
 constexpr int kMusicChangeIndex = 11;
 
-D3DCOLOR Argb(float a, float r, float g, float b) {
-    auto byte = [](float c) -> D3DCOLOR {
-        if (c >= 1.0f) return 255;
-        if (c <= 0.0f) return 0;
-        return static_cast<D3DCOLOR>(c * 255.0f + 0.5f);
-    };
-    return (byte(a) << 24) | (byte(r) << 16) | (byte(g) << 8) | byte(b);
-}
-
 GroundGenerator* Ground() { return g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr; }
 
 }  // namespace
@@ -137,15 +117,7 @@ SceneStage1::~SceneStage1() = default;
 
 int SceneStage1::OnInitialize(void* param) {
     if (SceneStage::OnInitialize(param) < 0) return -1;
-    if (InputManager* input = GetInputManager()) input->ClearCommandStates();
-    if (g_pEnvironment) {
-        g_pEnvironment->SetFrameTime(kStartFrameTime);
-        g_pEnvironment->SetElapsedTime(kStartFrameTime);
-    }
-    if (m_musicPhase != 2) {
-        m_musicPhase = 2;
-        StopMusic();
-    }
+    if (m_musicPhase != 2) SetMusicPhaseReleasing(2);
     return 0;
 }
 
@@ -186,7 +158,7 @@ void SceneStage1::RunScript(float timeStep) {
         EnterWindow(window);
     }
     RunWindow(window, timeStep);
-    SetKind(kWindows[window].kind);
+    StageScript::SetAreaKind(this, kWindows[window].kind);
     switch (kWindows[window].run) {
     case Timed:
         if (skipRequested) scriptClock = windowEnd;
@@ -205,20 +177,13 @@ void SceneStage1::EnterWindow(int window) {
     GameManager* manager = GetGameSceneRegistry().gameManager.Get();
     switch (window) {
     case 0:
-        if (GraphicManager* dialogue = GetGameSceneRegistry().graphicManager.Get())
-            if (GraphicObject* fade = dialogue->GetWindow(GraphicManager::ScreenEffect))
-                fade->StartFadeFromColor(D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f), 0.5f);
-        Look(2, 0.0f);
-        Shade(0.0f);
-        Materials(0, 0, 0.0f);
-        BlendPresets(0, 0, 0.0f);
-        GroundMesh(1.0f);
-        GroundColour(0xFFFFFFFF);
+        StageScript::FadeFromWhite(0.5f);
+        BrightLook();
         SetWorldOffset(Ground(), 0.0f);
         SetPlayerMoveLimit(c / 4.0f);
         break;
     case 1:
-        ResetWaves(&AddEvent_Stage1Waves1);
+        StageScript::ResetWaves(this, &AddEvent_Stage1Waves1);
         Look(2, 0.0f);
         Shade(0.0f);
         break;
@@ -226,73 +191,55 @@ void SceneStage1::EnterWindow(int window) {
     case 5:
         if (auto* enemies = GetGameSceneRegistry().enemyGenerator.Get()) enemies->ClearEvents();
         ShowStageResult();
-        SetTalkFlag(1);
-        speakIndex = 0;
-        speakTime = 0.0f;
-        Look(4, 0.0f);
-        Shade(1.0f);
+        BeginDialogue();
+        DarkLook();
         break;
     case 6:
         HideStageResult();
         if (env && env->currentBoss) SetUpBossFight(env->currentBoss);
-        SetTalkFlag(0);
-        Look(4, 0.0f);
-        Shade(1.0f);
+        StageScript::SetTalkFlag(0);
+        DarkLook();
         break;
     case 7:
-        speakIndex = 0;
-        speakTime = 0.0f;
-        SetTalkFlag(1);
-        Look(4, 0.0f);
-        Shade(1.0f);
+        BeginDialogue();
+        DarkLook();
         break;
     case 8:
-        ResetWaves(&AddEvent_Stage1Waves2);
-        SetTalkFlag(0);
-        Look(4, 0.0f);
-        Shade(1.0f);
+        StageScript::ResetWaves(this, &AddEvent_Stage1Waves2);
+        StageScript::SetTalkFlag(0);
+        DarkLook();
         break;
     case 9:
         // The boss returns 2 s into the dialogue.
-        ResetWaves(&AddEvent_Stage1BossLate);
-        SetTalkFlag(1);
-        speakIndex = 0;
-        speakTime = 0.0f;
-        Look(4, 0.0f);
-        Shade(1.0f);
+        StageScript::ResetWaves(this, &AddEvent_Stage1BossLate);
+        BeginDialogue();
+        DarkLook();
         break;
     case 10:
         SetBossPhase(11);
-        SetTalkFlag(0);
+        StageScript::SetTalkFlag(0);
         break;
     case 11:
         SetBossPhase(11);
-        SetTalkFlag(0);
+        StageScript::SetTalkFlag(0);
         Look(3, 0.5f);
-        Materials(2, 2, 0.0f);
+        StageScript::Materials(2, 2, 0.0f);
         BlendPresets(2, 2, 0.0f);
         GroundColour(0xFF000000);
         break;
     case 13:
         Look(0, 1.0f);
-        Materials(5, 5, 0.0f);
+        StageScript::Materials(5, 5, 0.0f);
         BlendPresets(5, 5, 0.0f);
         GroundMesh(0.0f);
         break;
     case 15:
         ShowStageResult();
-        SetTalkFlag(1);
-        speakIndex = 0;
-        speakTime = 0.0f;
-        Look(2, 0.0f);
-        Shade(0.0f);
-        Materials(0, 0, 0.0f);
-        BlendPresets(0, 0, 0.0f);
-        GroundMesh(1.0f);
-        GroundColour(0xFFFFFFFF);
+        BeginDialogue();
+        BrightLook();
         break;
     case 16:
-        SetTalkFlag(0);
+        StageScript::SetTalkFlag(0);
         HideStageResult();
         if (m_singleStage) StartScreenFade(D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f), 1.0f / 5.0f);
         m_musicPhase = 1;
@@ -310,12 +257,32 @@ void SceneStage1::EnterWindow(int window) {
     }
 }
 
+void SceneStage1::BeginDialogue() {
+    StageScript::SetTalkFlag(1);
+    speakIndex = 0;
+    speakTime = 0.0f;
+}
+
+void SceneStage1::BrightLook() {
+    Look(2, 0.0f);
+    Shade(0.0f);
+    StageScript::Materials(0, 0, 0.0f);
+    BlendPresets(0, 0, 0.0f);
+    GroundMesh(1.0f);
+    GroundColour(0xFFFFFFFF);
+}
+
+void SceneStage1::DarkLook() {
+    Look(4, 0.0f);
+    Shade(1.0f);
+}
+
 void SceneStage1::RunWindow(int window, float timeStep) {
     const float clock = scriptClock;
     switch (window) {
     case 0:
     case 1:
-        Materials(0, 0, 0.0f);
+        StageScript::Materials(0, 0, 0.0f);
         BlendPresets(0, 0, 0.0f);
         break;
     case 4: {
@@ -323,10 +290,10 @@ void SceneStage1::RunWindow(int window, float timeStep) {
         Look(3, t);
         Shade(t);
         if (t < 0.5f) {
-            Materials(2, 0, 2.0f * t);
+            StageScript::Materials(2, 0, 2.0f * t);
             BlendPresets(0, 2, 2.0f * t);
         } else {
-            Materials(2, 2, 0.0f);
+            StageScript::Materials(2, 2, 0.0f);
             BlendPresets(2, 2, 0.0f);
         }
         break;
@@ -338,27 +305,27 @@ void SceneStage1::RunWindow(int window, float timeStep) {
         const float t = (clock - 490.0f) / 2.0f;
         Look(3, 1.0f - t / 2.0f);
         Shade(1.0f - t / 2.0f);
-        Materials(2, 2, 0.0f);
+        StageScript::Materials(2, 2, 0.0f);
         BlendPresets(2, 2, 0.0f);
         const float grey = 1.0f - t;
-        GroundColour(Argb(1.0f, grey, grey, grey));
+        GroundColour(ColorFromFloats(1.0f, grey, grey, grey));
         break;
     }
     case 12: {
         const float t = (clock - 592.0f) / 2.0f;
         Look(0, t);
-        Materials(5, 2, t);
+        StageScript::Materials(5, 2, t);
         BlendPresets(2, 5, t);
-        GroundColour(Argb(1.0f - t, 0.0f, 0.0f, 0.0f));
+        GroundColour(ColorFromFloats(1.0f - t, 0.0f, 0.0f, 0.0f));
         break;
     }
     case 14: {
         const float t = (clock - 694.0f) / 6.0f;
         Look(1, t);
         Shade(0.0f);
-        Materials(0, 5, t);
+        StageScript::Materials(0, 5, t);
         BlendPresets(5, 0, t);
-        GroundColour(Argb(t, t, t, t));
+        GroundColour(ColorFromFloats(t, t, t, t));
         break;
     }
     case 15: RunDialogue(4, timeStep); break;
@@ -395,47 +362,18 @@ void SceneStage1::RunDialogue(int dialogue, float timeStep) {
         if ((dialogue == 1 || dialogue == 4) && !IsStageResultFinished()) {
             speakIndex = d.count - 1;
         } else {
-            GraphicManager::SpeakSet empty;
-            empty.leftSpeaks = 0;
-            empty.textColor = GraphicManager::kSpeakerColor;
-            if (manager) manager->ApplySpeakSet(empty);
+            if (manager) manager->ApplySpeakSet(StageScript::EmptyLineSet());
             speakIndex = 0;
             skipRequested = true;
             return;
         }
     }
-    const Line& line = d.lines[speakIndex];
-    GraphicManager::SpeakSet set;
-    set.leftKey = line.left;
-    set.rightKey = line.right;
-    set.text = line.text;
-    set.leftSpeaks = line.leftSpeaks;
-    set.textColor = line.colour;
-    if (manager) manager->ApplySpeakSet(set);
-}
-
-void SceneStage1::SetTalkFlag(BYTE flag) {
-    if (Player* player = g_pEnvironment2 ? g_pEnvironment2->player : nullptr) player->SetTalkFlag(flag);
+    if (manager) manager->ApplySpeakSet(StageScript::LineSet(d.lines[speakIndex]));
 }
 
 void SceneStage1::SetPlayerMoveLimit(float range) {
-    Player* player = g_pEnvironment2 ? g_pEnvironment2->player : nullptr;
-    if (!player) return;
-    const BYTE enable[3] = {1, 1, 0};
-    const Int3 cell{g_WorldGrid.centerCell[0], g_WorldGrid.centerCell[1], g_WorldGrid.centerCell[2]};
-    const AreaPos reference = AreaPos::FromCellAndOffset(cell, D3DXVECTOR3(0.0f, 50.0f, 0.0f));
-    const D3DXVECTOR3& minimum = player->GetMoveLimitMinimum();
-    const D3DXVECTOR3& maximum = player->GetMoveLimitMaximum();
-    player->SetMoveLimit(enable, reference, D3DXVECTOR3(-range, minimum.y, minimum.z),
-                         D3DXVECTOR3(range, maximum.y, maximum.z));
-}
-
-void SceneStage1::ResetWaves(void (*addEvents)(EnemyGenerator_Derive*)) {
-    EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get();
-    if (!enemies) return;
-    enemies->ClearEvents();
-    if (addEvents) addEvents(enemies);
-    enemies->stageScene = this;
+    StageScript::SetMoveLimit(
+        AreaPos::FromCellAndOffset(StageScript::CenterCell(), D3DXVECTOR3(0.0f, 50.0f, 0.0f)), range);
 }
 
 void SceneStage1::SetUpBossFight(EnemyEx* current) {
@@ -459,19 +397,7 @@ void SceneStage1::SetUpBossFight(EnemyEx* current) {
 }
 
 void SceneStage1::SetBossPhase(int phase) {
-    if (auto* boss = dynamic_cast<Enemy_Dweli*>(g_pEnvironment2 ? g_pEnvironment2->currentBoss : nullptr))
-        boss->SetPhase(phase);
-}
-
-void SceneStage1::SetMusicPhaseReleasing(int phase) {
-    m_musicPhase = phase;
-    StopMusic();
-}
-
-void SceneStage1::SetKind(int kind) {
-    IAreaManager* areas = GetAreaManager();
-    if (auto* factory = areas ? dynamic_cast<AreaFactoryAdapter*>(areas->GetAreaFactory()) : nullptr)
-        factory->SetKind(kind);
+    if (auto* boss = dynamic_cast<Enemy_Dweli*>(StageScript::CurrentBoss())) boss->SetPhase(phase);
 }
 
 void SceneStage1::Look(int type, float t) {
@@ -491,11 +417,6 @@ void SceneStage1::GroundColour(D3DCOLOR colour) {
         if (Ground_BlockFactory* blocks = ground->GetBlockFactory()) blocks->SetColor(colour);
 }
 
-void SceneStage1::Materials(int kindA, int kindB, float t) {
-    if (GroundGenerator* ground = Ground())
-        if (SkyDome* sky = ground->GetSkyDome()) BlendAdditionalMaterial(sky, kindA, kindB, t);
-}
-
 SceneStage::EnvironmentPreset SceneStage1::MakePreset(int kind) {
     SetBloomThreshold(0.5f);
     switch (kind) {
@@ -510,11 +431,4 @@ SceneStage::EnvironmentPreset SceneStage1::MakePreset(int kind) {
     }
 }
 
-void SceneStage1::BlendPresets(int kindA, int kindB, float t) {
-    if (t <= 0.0f)
-        ApplyPreset(MakePreset(kindA));
-    else if (t >= 1.0f)
-        ApplyPreset(MakePreset(kindB));
-    else
-        ApplyPreset(MixPresets(MakePreset(kindA), MakePreset(kindB), t));
-}
+void SceneStage1::BlendPresets(int kindA, int kindB, float t) { SceneStage::BlendPresets(&MakePreset, kindA, kindB, t); }

@@ -7,7 +7,6 @@
 #include "game/flow/SceneStage.h"
 
 class EnemyEx;
-class EnemyGenerator_Derive;
 
 class SceneStage1 : public SceneStage {
 public:
@@ -50,7 +49,7 @@ public:
     // to 0.5).
     static EnvironmentPreset MakePreset(int kind);
     // t <= 0: kind a, t >= 1: kind b, between them mixed.
-    void BlendPresets(int kindA, int kindB, float t);
+    static void BlendPresets(int kindA, int kindB, float t);
 
     // The script's state, all zero at construction.
     float scriptClock = 0.0f;
@@ -65,23 +64,22 @@ private:
     void RunWindow(int window, float timeStep);
     // One step of dialogue 1 to 4.
     void RunDialogue(int dialogue, float timeStep);
-    void SetTalkFlag(BYTE flag);
+    // The talk flag on and the dialogue from its first line.
+    void BeginDialogue();
+    // The bright daylight look of the start and the end of the stage, and
+    // the dark look of the boss visits.
+    void BrightLook();
+    void DarkLook();
     void SetPlayerMoveLimit(float range);
-    // Clears the enemy events, adds the given ones and makes this stage
-    // their owner again.
-    void ResetWaves(void (*addEvents)(EnemyGenerator_Derive*));
     // The first boss fight, set on the boss by hand (no-op unless it is
     // the stage-1 boss).
     void SetUpBossFight(EnemyEx* boss);
     // Enters a phase of the current boss, when it is the stage-1 boss.
     void SetBossPhase(int phase);
-    void SetMusicPhaseReleasing(int phase);
-    void SetKind(int kind);
     void Look(int type, float t);
     void Shade(float t);
     void GroundMesh(float value);
     void GroundColour(D3DCOLOR colour);
-    void Materials(int kindA, int kindB, float t);
 
     // The window that ran last frame; -1 before the first.
     int m_window = -1;

@@ -1,10 +1,8 @@
 #include "game/flow/SceneStage2.h"
 
 #include <iterator>
-#include <utility>
 #include <new>
 
-#include "engine/assets/BlendAdditionalMaterial.h"
 #include "engine/core/Environment.h"
 #include "game/enemy/EnemyEx.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
@@ -14,181 +12,12 @@
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
 #include "game/flow/GameSceneRegistry.h"
-#include "game/flow/GraphicObject.h"
 #include "game/player/Player.h"
 #include "game/world/AreaFactoryAdapter.h"
-#include "game/world/effects/EffectGenerator.h"
 #include "game/world/terrain/AreaFactories.h"
 #include "game/world/terrain/GroundGenerator.h"
-#include "game/world/terrain/SkyDome.h"
 
 using namespace Quorvex;
-
-// ---------------------------------------------------------------------------
-// StageScript
-
-GraphicManager::SpeakSet* StageScript::MakeLine(const Line& line) {
-    auto* set = new GraphicManager::SpeakSet();
-    set->leftKey = line.left;
-    set->rightKey = line.right;
-    set->text = line.text;
-    set->leftSpeaks = line.leftSpeaks;
-    set->textColor = line.colour;
-    return set;
-}
-
-GraphicManager::SpeakSet* StageScript::MakeEmptyLine() {
-    auto* set = new GraphicManager::SpeakSet();
-    set->leftSpeaks = 0;
-    set->textColor = GraphicManager::kSpeakerColor;
-    return set;
-}
-
-void StageScript::AppendEvent(std::vector<SceneStage::EventSet>& list,
-                              std::function<void(SceneStage::EventSet*)> callback, float duration, bool timed) {
-    SceneStage::EventSet entry;
-    entry.start = list.empty() ? 0.0f : list.back().start + list.back().duration;
-    entry.duration = duration;
-    entry.timed = timed ? 1.0f : 0.0f;
-    entry.callback = std::move(callback);
-    list.push_back(std::move(entry));
-}
-
-void StageScript::SetAreaWindows(SceneBase* stage, const Int3& createMin, const Int3& createMax, const Int3& keepMin,
-                                 const Int3& keepMax) {
-    if (IAreaManager* areas = stage ? stage->GetAreaManager() : nullptr)
-        areas->SetWindows(createMin, createMax, keepMin, keepMax);
-}
-
-bool StageScript::PlayerPastBase(SceneBase* stage, float* z) {
-    const AreaPos* base = GetBasePosition(stage);
-    return base && PlayerZFrom(*base, z);
-}
-
-void StageScript::SetTalkFlag(BYTE flag) {
-    if (Player* player = g_pEnvironment2 ? g_pEnvironment2->player : nullptr) player->SetTalkFlag(flag);
-}
-
-EnemyEx* StageScript::CurrentBoss() { return g_pEnvironment2 ? g_pEnvironment2->currentBoss : nullptr; }
-
-AreaFactoryAdapter* StageScript::GetFactory(SceneBase* stage) {
-    IAreaManager* areas = stage ? stage->GetAreaManager() : nullptr;
-    return areas ? dynamic_cast<AreaFactoryAdapter*>(areas->GetAreaFactory()) : nullptr;
-}
-
-void StageScript::SetAreaKind(SceneBase* stage, int kind) {
-    if (AreaFactoryAdapter* factory = GetFactory(stage)) factory->SetKind(kind);
-}
-
-int StageScript::GetAreaKind(SceneBase* stage) {
-    AreaFactoryAdapter* factory = GetFactory(stage);
-    return factory ? factory->GetKind() : -1;
-}
-
-AreaPos* StageScript::GetBasePosition(SceneBase* stage) {
-    AreaFactoryAdapter* factory = GetFactory(stage);
-    if (auto* caves = dynamic_cast<AreaFactory_4*>(factory)) return &caves->m_anchor;
-    if (auto* flowers = dynamic_cast<AreaFactory_5*>(factory)) return &flowers->m_anchor;
-    if (auto* buildings = dynamic_cast<AreaFactory_6*>(factory)) return &buildings->m_anchor;
-    return nullptr;
-}
-
-void StageScript::SetBasePositionFromPlayer(SceneBase* stage) {
-    Player* player = g_pEnvironment2 ? g_pEnvironment2->player : nullptr;
-    AreaPos* base = GetBasePosition(stage);
-    if (!player || !base) return;
-    AreaPos ahead = player->GetAreaPos().Translated(D3DXVECTOR3(0.0f, 0.0f, 1000.0f));
-    ahead.x.offset = 0.0f;
-    ahead.y.offset = 0.0f;
-    ahead.z.offset = 0.0f;
-    *base = ahead;
-}
-
-bool StageScript::PlayerZFrom(const AreaPos& point, float* z) {
-    Player* player = g_pEnvironment2 ? g_pEnvironment2->player : nullptr;
-    if (!player) return false;
-    *z = AreaPos::Difference(player->GetAreaPos(), point).z;
-    return true;
-}
-
-AreaPos StageScript::GetWorldReference() {
-    if (g_pEnvironment2) return g_pEnvironment2->centerInfo.pos;
-    return AreaPos::FromCell(Int3{g_WorldGrid.centerCell[0], g_WorldGrid.centerCell[1], g_WorldGrid.centerCell[2]});
-}
-
-void StageScript::SetMoveLimit(const AreaPos& reference, float halfWidth, bool limitX) {
-    Player* player = g_pEnvironment2 ? g_pEnvironment2->player : nullptr;
-    if (!player) return;
-    const BYTE enable[3] = {static_cast<BYTE>(limitX ? 1 : 0), 1, 0};
-    const D3DXVECTOR3& minimum = player->GetMoveLimitMinimum();
-    const D3DXVECTOR3& maximum = player->GetMoveLimitMaximum();
-    player->SetMoveLimit(enable, reference, D3DXVECTOR3(-halfWidth, minimum.y, minimum.z),
-                         D3DXVECTOR3(halfWidth, maximum.y, maximum.z));
-}
-
-void StageScript::AddEnemyEvents(SceneStage* stage, EventAdder adder) {
-    EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get();
-    if (!enemies) return;
-    if (adder) adder(enemies);
-    enemies->stageScene = stage;
-}
-
-void StageScript::ResetWaves(SceneStage* stage, EventAdder adder) {
-    EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get();
-    if (!enemies) return;
-    enemies->ClearEvents();
-    if (adder) adder(enemies);
-    enemies->stageScene = stage;
-}
-
-void StageScript::RestartScript(SceneStage* stage, const char* map) {
-    ResetWaves(stage);
-    if (stage) stage->ExplodeKind7Objects();
-    if (!map) return;
-    if (EnemyGenerator_Derive* enemies = GetGameSceneRegistry().enemyGenerator.Get())
-        enemies->CreateEnemyScript(map);
-}
-
-void StageScript::BeginConversation(SceneStage* stage) {
-    stage->ShowStageResult();
-    SetTalkFlag(1);
-    RestartScript(stage, nullptr);
-    SceneStage::SpeakParam& speak = stage->GetSpeakParam();
-    speak.minShowTime = 0.5f;
-    speak.autoTime = 2.5f;
-}
-
-void StageScript::HandOver(SceneStage* stage, void (GameManager::*request)()) {
-    stage->HideStageResult();
-    SetTalkFlag(0);
-    if (GameManager* manager = GetGameSceneRegistry().gameManager.Get()) (manager->*request)();
-}
-
-void StageScript::FadeFromWhite(float rate) {
-    GraphicManager* dialogue = GetGameSceneRegistry().graphicManager.Get();
-    if (GraphicObject* fade = dialogue ? dialogue->GetWindow(GraphicManager::ScreenEffect) : nullptr)
-        fade->StartFadeFromColor(D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f), rate);
-}
-
-void StageScript::Materials(int kindA, int kindB, float t) {
-    GroundGenerator* ground = g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr;
-    if (SkyDome* sky = ground ? ground->GetSkyDome() : nullptr) BlendAdditionalMaterial(sky, kindA, kindB, t);
-}
-
-void StageScript::ForceBossOut(SceneStage* stage, EnemyEx* boss, float size) {
-    if (!boss) return;
-    // Held while it vanishes: the vanish may hand the last reference back.
-    boss->AddRef();
-    BossExplode(boss, size);
-    if (stage) stage->ExplodeKind7Objects();
-    SetBossTimeLimit(-1.0f);
-    boss->Vanish();
-    if (g_pEnvironment2 && g_pEnvironment2->currentBoss == boss) g_pEnvironment2->currentBoss = nullptr;
-    boss->Release();
-}
-
-// ---------------------------------------------------------------------------
-// Stage 2
 
 namespace {
 
@@ -232,14 +61,6 @@ constexpr int kBossCall1 = 3;
 constexpr int kBossCall3 = 4;
 constexpr int kBossBlownAway = 10;
 
-// Entry table: start, duration, timed; each start is the previous one's end.
-struct Step {
-    float start;
-    float duration;
-    bool timed;
-    void (SceneStage2::*callback)(SceneStage::EventSet*);
-};
-
 }  // namespace
 
 SceneStage2::SceneStage2() = default;
@@ -248,10 +69,7 @@ SceneStage2::~SceneStage2() = default;
 
 int SceneStage2::OnInitialize(void* param) {
     if (SceneStage::OnInitialize(param) < 0) return -1;
-    if (m_musicPhase != 2) {
-        m_musicPhase = 2;
-        StopMusic();
-    }
+    if (m_musicPhase != 2) SetMusicPhaseReleasing(2);
     return 0;
 }
 
@@ -262,23 +80,14 @@ IAreaFactory* SceneStage2::CreateAreaFactory() {
 void SceneStage2::BuildEventList() {
     SceneStage::BuildEventList();
     m_events.clear();
-    static const Step kSteps[kEventCount] = {
-        {0, 5, true, &SceneStage2::Event0},         {5, 25, true, &SceneStage2::Event1},
-        {30, 10, true, &SceneStage2::Event2},       {40, 5, true, &SceneStage2::Event3},
-        {45, 10, true, &SceneStage2::Event4},       {55, 15, true, &SceneStage2::Event5},
-        {70, 100, false, &SceneStage2::Event6},     {170, 100, false, &SceneStage2::Event7},
-        {270, 1, true, &SceneStage2::Event8},       {271, 100, false, &SceneStage2::Event9},
-        {371, 100, false, &SceneStage2::Event10},   {471, 55, true, &SceneStage2::Event11},
-        {526, 100, false, &SceneStage2::Event12},   {626, 5, true, nullptr},
-        {631, 5, true, &SceneStage2::Event14},
+    static const Step<SceneStage2> kSteps[kEventCount] = {
+        {5, true, &SceneStage2::Event0},     {25, true, &SceneStage2::Event1},     {10, true, &SceneStage2::Event2},
+        {5, true, &SceneStage2::Event3},     {10, true, &SceneStage2::Event4},     {15, true, &SceneStage2::Event5},
+        {100, false, &SceneStage2::Event6},  {100, false, &SceneStage2::Event7},   {1, true, &SceneStage2::Event8},
+        {100, false, &SceneStage2::Event9},  {100, false, &SceneStage2::Event10},  {55, true, &SceneStage2::Event11},
+        {100, false, &SceneStage2::Event12}, {5, true, &SceneStage2::EventFadeOut}, {5, true, &SceneStage2::Event14},
     };
-    for (const Step& step : kSteps) {
-        if (step.callback)
-            AddEvent(step.start, step.duration, step.timed,
-                     [this, cb = step.callback](EventSet* e) { (this->*cb)(e); });
-        else
-            AddEvent(step.start, step.duration, step.timed, &SceneStage::EventFadeOut);
-    }
+    AppendSteps(kSteps);
 }
 
 SceneStage::EnvironmentPreset SceneStage2::MakePreset(int kind) {
@@ -295,14 +104,7 @@ SceneStage::EnvironmentPreset SceneStage2::MakePreset(int kind) {
     }
 }
 
-void SceneStage2::BlendPresets(int kindA, int kindB, float t) {
-    if (t <= 0.0f)
-        ApplyPreset(MakePreset(kindA));
-    else if (t >= 1.0f)
-        ApplyPreset(MakePreset(kindB));
-    else
-        ApplyPreset(MixPresets(MakePreset(kindA), MakePreset(kindB), t));
-}
+void SceneStage2::BlendPresets(int kindA, int kindB, float t) { SceneStage::BlendPresets(&MakePreset, kindA, kindB, t); }
 
 bool SceneStage2::Enter(int kind) {
     if (m_eventEntered) return false;
@@ -312,8 +114,7 @@ bool SceneStage2::Enter(int kind) {
 }
 
 void SceneStage2::Speak(GraphicManager::SpeakSet* (SceneStage2::*lines)(SpeakParam&)) {
-    m_speak.minShowTime = kMinShowTime;
-    m_speak.autoTime = kAutoTime;
+    m_speak.SetLineTimes(kMinShowTime, kAutoTime);
     AdvanceSpeak([this, lines](SpeakParam& speak) { return (this->*lines)(speak); });
 }
 
@@ -331,8 +132,7 @@ void SceneStage2::Event0(EventSet*) {
         if (m_singleStage) StageScript::FadeFromWhite(0.3f);
         SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, 0.0f);
         if (Player* player = g_pEnvironment2 ? g_pEnvironment2->player : nullptr) {
-            const Int3 cell{g_WorldGrid.centerCell[0], g_WorldGrid.centerCell[1], g_WorldGrid.centerCell[2]};
-            player->SetMoveLimit(player->GetMoveLimitEnable(), AreaPos::FromCell(cell),
+            player->SetMoveLimit(player->GetMoveLimitEnable(), AreaPos::FromCell(StageScript::CenterCell()),
                                  player->GetMoveLimitMinimum(), player->GetMoveLimitMaximum());
         }
     }

@@ -12,7 +12,7 @@
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
 #include "game/flow/GameSceneRegistry.h"
-#include "game/flow/SceneStage2.h"
+#include "game/flow/StageScript.h"
 #include "game/world/terrain/AreaFactories.h"
 #include "game/world/terrain/Ground_SeaSet.h"
 
@@ -70,12 +70,6 @@ constexpr int kDialogueStart = 2;
 constexpr int kMusicIndex = 17;
 constexpr int kSendOffIndex = 9;
 
-struct Step {
-    float start;
-    float duration;
-    void (SceneStage3::*callback)(SceneStage::EventSet*);
-};
-
 }  // namespace
 
 SceneStage3::SceneStage3() = default;
@@ -103,14 +97,12 @@ void SceneStage3::BuildEventList() {
     SceneStage::BuildEventList();
     m_events.clear();
     // Every entry counts as timed: the clock also runs through the held ones.
-    static const Step kSteps[] = {
-        {0, 0, &SceneStage3::Event0},       {0, kHeld, &SceneStage3::Event1},
-        {100, kHeld, &SceneStage3::Event2}, {200, kHeld, &SceneStage3::Event3},
-        {300, kHeld, &SceneStage3::Event4}, {400, 5, &SceneStage3::Event5},
-        {405, 5, &SceneStage3::Event6},
+    static const Step<SceneStage3> kSteps[] = {
+        {0, true, &SceneStage3::Event0},     {kHeld, true, &SceneStage3::Event1}, {kHeld, true, &SceneStage3::Event2},
+        {kHeld, true, &SceneStage3::Event3}, {kHeld, true, &SceneStage3::Event4}, {5, true, &SceneStage3::Event5},
+        {5, true, &SceneStage3::Event6},
     };
-    for (const Step& step : kSteps)
-        AddEvent(step.start, step.duration, true, [this, cb = step.callback](EventSet* e) { (this->*cb)(e); });
+    AppendSteps(kSteps);
 }
 
 SceneStage::EnvironmentPreset SceneStage3::MakePreset() {
@@ -159,7 +151,7 @@ void SceneStage3::Event2(EventSet*) {
         if (Enemy_Pentra* boss = Boss()) boss->SetPhase(3);
         SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, 0.0f);
         m_arena = MakeArenaReference(
-            Int3{g_WorldGrid.centerCell[0], g_WorldGrid.centerCell[1], g_WorldGrid.centerCell[2]});
+            StageScript::CenterCell());
         StageScript::SetAreaKind(this, 1);
         SetBaseCell(Int3{m_arena.x.cell, m_arena.y.cell, m_arena.z.cell + 10});
         Ground_SeaSet::SetLevel(0.0f);
@@ -232,16 +224,14 @@ void SceneStage3::Event6(EventSet* e) {
 
 GraphicManager::SpeakSet* SceneStage3::Dialogue1(SpeakParam& speak) {
     if (speak.lineIndex == 0) {
-        speak.minShowTime = kMinShowTime;
-        speak.autoTime = kAutoTime;
+        speak.SetLineTimes(kMinShowTime, kAutoTime);
         StageScript::AddEnemyEvents(this, &AddEvent_Stage3Boss);
         speak.lineIndex = kDialogueStart;
     }
     if (speak.lineIndex == 13) speak.autoTime = 1.5f;
     if (speak.lineIndex == 15) speak.autoTime = kAutoTime;
     if (speak.lineIndex == kMusicIndex) {
-        m_musicPhase = 5;
-        StopMusic();
+        SetMusicPhaseReleasing(5);
         speak.lineIndex = kMusicIndex + 1;
     }
     if (speak.lineIndex >= static_cast<int>(std::size(kDialogue1))) return nullptr;
@@ -250,8 +240,7 @@ GraphicManager::SpeakSet* SceneStage3::Dialogue1(SpeakParam& speak) {
 
 GraphicManager::SpeakSet* SceneStage3::Dialogue2(SpeakParam& speak) {
     if (speak.lineIndex == 0) {
-        speak.minShowTime = kMinShowTime;
-        speak.autoTime = kAutoTime;
+        speak.SetLineTimes(kMinShowTime, kAutoTime);
         speak.lineIndex = kDialogueStart;
     }
     if (speak.lineIndex == kSendOffIndex) {

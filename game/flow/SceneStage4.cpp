@@ -9,7 +9,7 @@
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
 #include "game/flow/GameSceneRegistry.h"
-#include "game/flow/SceneStage2.h"
+#include "game/flow/StageScript.h"
 #include "game/world/terrain/AreaFactories.h"
 
 using namespace Quorvex;
@@ -77,12 +77,7 @@ IAreaFactory* SceneStage4::CreateAreaFactory() {
 void SceneStage4::BuildEventList() {
     SceneStage::BuildEventList();
     m_events.clear();
-    struct Step {
-        float duration;
-        bool timed;
-        void (SceneStage4::*callback)(EventSet*);
-    };
-    static const Step kSteps[kEventCount] = {
+    static const Step<SceneStage4> kSteps[kEventCount] = {
         {1, true, &SceneStage4::Event1},       {kHeld, false, &SceneStage4::Event2},
         {kHeld, false, &SceneStage4::Event3},  {2.5f, true, &SceneStage4::Event4},
         {10, true, &SceneStage4::Event5},      {70, true, &SceneStage4::Event6},
@@ -93,18 +88,11 @@ void SceneStage4::BuildEventList() {
         {5, true, &SceneStage4::Event15},      {kHeld, false, &SceneStage4::Event16},
         {5, true, &SceneStage4::Event17},      {kHeld, false, &SceneStage4::Event18},
     };
-    for (const Step& step : kSteps)
-        StageScript::AppendEvent(
-            m_events, [this, cb = step.callback](EventSet* e) { (this->*cb)(e); }, step.duration, step.timed);
+    AppendSteps(kSteps);
 }
 
 void SceneStage4::SetBossPhase(int phase) {
     if (auto* boss = dynamic_cast<Enemy_Gralle*>(StageScript::CurrentBoss())) boss->SetPhase(phase);
-}
-
-void SceneStage4::SetMusicPhaseReleasing(int phase) {
-    m_musicPhase = phase;
-    StopMusic();
 }
 
 void SceneStage4::EndAtBase(int kind) {
@@ -164,8 +152,7 @@ void SceneStage4::Event7(EventSet*) {
         StageScript::SetTalkFlag(1);
         StageScript::SetAreaKind(this, 3);
         BlendStageLook(8, 8, 0.0f);
-        m_speak.minShowTime = 0.5f;
-        m_speak.autoTime = 2.5f;
+        m_speak.SetLineTimes(0.5f, 2.5f);
         StageScript::AddEnemyEvents(this, &AddEvent_Stage4Boss);
     }
     AdvanceSpeak([this](SpeakParam& speak) { return Dialogue1(speak); });
@@ -275,12 +262,10 @@ GraphicManager::SpeakSet* SceneStage4::Dialogue3(SpeakParam& speak) {
             m_bossSentOff = true;
             m_musicPhase = 1;
             SetBossPhase(12);
-            speak.minShowTime = kHoldTime;
-            speak.autoTime = kHoldTime;
+            speak.SetLineTimes(kHoldTime, kHoldTime);
         }
         if (!StageScript::CurrentBoss()) {
-            speak.minShowTime = 0.5f;
-            speak.autoTime = 2.5f;
+            speak.SetLineTimes(0.5f, 2.5f);
         }
     }
     if (speak.lineIndex >= static_cast<int>(std::size(kDialogue3))) return nullptr;

@@ -54,7 +54,6 @@ private:
     // Ends the entry once the area kind is reached and the player has passed
     // the factory's base position.
     void EndAtBase(int kind);
-    void SetMusicPhaseReleasing(int phase);
 
     Quorvex::AreaPos m_worldReference;
     // Dialogue 3 has sent the boss off (its held line is up).

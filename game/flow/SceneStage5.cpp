@@ -15,7 +15,7 @@
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
 #include "game/flow/GameSceneRegistry.h"
-#include "game/flow/SceneStage2.h"
+#include "game/flow/StageScript.h"
 #include "game/world/terrain/AreaFactories.h"
 
 using namespace Quorvex;
@@ -168,12 +168,7 @@ void SceneStage5::UpdateNoise(float timeStep) {
 void SceneStage5::BuildEventList() {
     SceneStage::BuildEventList();
     m_events.clear();
-    struct Step {
-        float duration;
-        bool timed;
-        void (SceneStage5::*callback)(EventSet*);
-    };
-    static const Step kSteps[] = {
+    static const Step<SceneStage5> kSteps[] = {
         {1, true, &SceneStage5::Event1},       {kHeld, false, &SceneStage5::Event2},
         {kHeld, false, &SceneStage5::Event3},  {55, true, &SceneStage5::Event4},
         {15, true, &SceneStage5::Event5},      {kHeld, false, &SceneStage5::Event6},
@@ -181,14 +176,12 @@ void SceneStage5::BuildEventList() {
         {kHeld, false, &SceneStage5::Event9},  {kHeld, false, &SceneStage5::Event10},
         {kHeld, false, &SceneStage5::Event11},
     };
-    for (const Step& step : kSteps)
-        StageScript::AppendEvent(
-            m_events, [this, cb = step.callback](EventSet* e) { (this->*cb)(e); }, step.duration, step.timed);
+    AppendSteps(kSteps);
     if (m_singleStage) {
-        StageScript::AppendEvent(m_events, [this](EventSet* e) { EventFadeOut(e); }, 5, true);
-        StageScript::AppendEvent(m_events, [this](EventSet* e) { EventFinish(e); }, 5, true);
+        AppendEvent([this](EventSet* e) { EventFadeOut(e); }, 5, true);
+        AppendEvent([this](EventSet* e) { EventFinish(e); }, 5, true);
     } else {
-        StageScript::AppendEvent(m_events, [this](EventSet* e) { Event12(e); }, kHeld, false);
+        AppendEvent([this](EventSet* e) { Event12(e); }, kHeld, false);
     }
 }
 
@@ -201,8 +194,7 @@ void SceneStage5::Event1(EventSet*) {
     if (!m_eventEntered) {
         if (m_singleStage) StageScript::FadeFromWhite(0.3f);
         StageScript::SetAreaKind(this, 0);
-        m_musicPhase = 10;
-        StopMusic();
+        SetMusicPhaseReleasing(10);
         m_worldReference = StageScript::GetWorldReference();
         StageScript::SetMoveLimit(m_worldReference, g_WorldGrid.cellSize[0] / 2.0f);
     }
@@ -286,8 +278,7 @@ GraphicManager::SpeakSet* SceneStage5::Dialogue1(SpeakParam& speak) {
     }
     if (speak.lineIndex == kMusicIndex && !(m_dialogueDone & DoneMusic)) {
         m_dialogueDone |= DoneMusic;
-        m_musicPhase = 11;
-        StopMusic();
+        SetMusicPhaseReleasing(11);
     }
     if (speak.lineIndex >= static_cast<int>(std::size(kDialogue1))) return nullptr;
     return StageScript::MakeLine(kDialogue1[speak.lineIndex]);

@@ -10,7 +10,7 @@
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
 #include "game/flow/GameSceneRegistry.h"
-#include "game/flow/SceneStage2.h"
+#include "game/flow/StageScript.h"
 #include "game/world/terrain/AreaFactories.h"
 
 using namespace Quorvex;
@@ -127,12 +127,7 @@ void SceneStage6::LimitStep(float timeStep) {
 void SceneStage6::BuildEventList() {
     SceneStage::BuildEventList();
     m_events.clear();
-    struct Step {
-        float duration;
-        bool timed;
-        void (SceneStage6::*callback)(EventSet*);
-    };
-    const Step steps[] = {
+    const Step<SceneStage6> steps[] = {
         {1, true, &SceneStage6::Event1},        {kHeld, false, &SceneStage6::Event2},
         {m_course.mapDuration, true, &SceneStage6::Event3},
         {kHeld, false, &SceneStage6::Event4},   {kHeld, false, &SceneStage6::Event5},
@@ -140,12 +135,10 @@ void SceneStage6::BuildEventList() {
         {kHeld, false, &SceneStage6::Event8},   {kHeld, false, &SceneStage6::Event9},
         {kHeld, false, &SceneStage6::Event10},  {kHeld, false, &SceneStage6::Event11},
     };
-    for (const Step& step : steps)
-        StageScript::AppendEvent(
-            m_events, [this, cb = step.callback](EventSet* e) { (this->*cb)(e); }, step.duration, step.timed);
-    StageScript::AppendEvent(m_events, [this](EventSet* e) { EventFadeOut(e); }, 5, true);
-    StageScript::AppendEvent(m_events, [this](EventSet* e) { EventFinish(e); }, 5, true);
-    if (!m_singleStage) StageScript::AppendEvent(m_events, [this](EventSet* e) { Event14(e); }, kHeld, false);
+    AppendSteps(steps);
+    AppendEvent([this](EventSet* e) { EventFadeOut(e); }, 5, true);
+    AppendEvent([this](EventSet* e) { EventFinish(e); }, 5, true);
+    if (!m_singleStage) AppendEvent([this](EventSet* e) { Event14(e); }, kHeld, false);
 }
 
 void SceneStage6::RememberWorldReference() { m_worldReference = StageScript::GetWorldReference(); }
@@ -169,8 +162,7 @@ void SceneStage6::Event1(EventSet*) {
     if (!m_eventEntered) {
         if (m_course.whiteFade && m_singleStage) StageScript::FadeFromWhite(0.3f);
         StageScript::SetAreaKind(this, m_course.firstKind);
-        m_musicPhase = m_course.music;
-        StopMusic();
+        SetMusicPhaseReleasing(m_course.music);
         RememberWorldReference();
         StartWorldGlide(m_course.firstGlide);
         GlideStep(1000.0f);
@@ -266,8 +258,7 @@ GraphicManager::SpeakSet* SceneStage6::Dialogue1(SpeakParam& speak) {
     }
     if (speak.lineIndex == kMusicIndex && !(m_dialogueDone & DoneMusic)) {
         m_dialogueDone |= DoneMusic;
-        m_musicPhase = 14;
-        StopMusic();
+        SetMusicPhaseReleasing(14);
     }
     if (speak.lineIndex >= static_cast<int>(std::size(kDialogue1))) return nullptr;
     return StageScript::MakeLine(kDialogue1[speak.lineIndex]);

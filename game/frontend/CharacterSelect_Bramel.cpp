@@ -61,10 +61,7 @@ int CharacterSelect_Bramel::Initialize(int) {
 }
 
 void CharacterSelect_Bramel::Appear(const D3DXVECTOR2& portrait, const D3DXVECTOR2& bubble) {
-    if (auto* manager = dynamic_cast<ObjectManager*>(GetManager())) {
-        RenderStage* stage = manager->GetRenderStage("Sprite2D");
-        if (stage && stage != GetRenderStage()) AttachStage(stage);
-    }
+    JoinSprite2DStage(this);
     m_portraitFrom = m_portraitTo = m_portrait = portrait;
     m_bubbleFrom = m_bubbleTo = m_bubble = bubble;
     m_moveTime = 0.0f;

@@ -25,14 +25,6 @@ const D3DXVECTOR2 kBodyOffset(LayoutFromPixels(-149.0f), LayoutFromPixels(-12.0f
 const D3DXVECTOR2 kHeadingOffset(LayoutFromPixels(-157.0f), LayoutFromPixels(-47.0f));
 constexpr float kCharactersPerSecondFactor = 0.01f;  // 100 characters a second
 
-// u0..u1 and v0 (top) .. v1 (bottom) into the 2-D corner order.
-void SetUV(Sprite2DInfo& sprite, float u0, float u1, float v0, float v1) {
-    sprite.uv[0] = D3DXVECTOR2(u0, v1);
-    sprite.uv[1] = D3DXVECTOR2(u1, v1);
-    sprite.uv[2] = D3DXVECTOR2(u0, v0);
-    sprite.uv[3] = D3DXVECTOR2(u1, v0);
-}
-
 float RevealStep(const std::wstring& text, float timeStep) {
     if (text.empty()) return 1.0f;
     return timeStep / (static_cast<float>(text.size()) * kCharactersPerSecondFactor);
@@ -75,14 +67,14 @@ int CharacterSelect_Window::Initialize(int) {
     }
     m_boxSprite.width = kBoxWidth;
     m_boxSprite.height = kBoxHeight;
-    SetUV(m_boxSprite, 0.0f, 0.65625f, 0.0f, 0.25f);
+    SetSpriteCell(m_boxSprite, 0.0f, 0.65625f, 0.0f, 0.25f);
     m_line.height = kLineHeight;
     m_line.centered = 0;
     m_line.reverseAngle = 0;
-    SetUV(m_line, 0.0f, 0.6875f, 0.34375f, 0.40625f);
+    SetSpriteCell(m_line, 0.0f, 0.6875f, 0.34375f, 0.40625f);
     m_anchorMark.width = kMarkSize;
     m_anchorMark.height = kMarkSize;
-    SetUV(m_anchorMark, 0.6875f, 0.75f, 0.34375f, 0.40625f);
+    SetSpriteCell(m_anchorMark, 0.6875f, 0.75f, 0.34375f, 0.40625f);
     return 0;
 }
 
@@ -91,10 +83,7 @@ void CharacterSelect_Window::Show(const D3DXVECTOR2& box, const D3DXVECTOR2& anc
         MoveTo(box, anchor);
         return;
     }
-    if (auto* manager = dynamic_cast<ObjectManager*>(GetManager())) {
-        RenderStage* stage = manager->GetRenderStage("Sprite2D");
-        if (stage && stage != GetRenderStage()) AttachStage(stage);
-    }
+    JoinSprite2DStage(this);
     m_shown = true;
     m_hiding = false;
     m_moveTime = 0.0f;

@@ -4,6 +4,7 @@
 #include "engine/assets/devices/InputManager.h"
 #include "engine/core/render/ObjectManager.h"
 #include "game/flow/GameManager.h"
+#include "game/flow/SceneObjectParam.h"
 #include "game/frontend/PanelSprSet.h"
 
 using namespace Quorvex;
@@ -12,11 +13,7 @@ PanelScene::PanelScene(const char* name) {
     m_name = name;
     m_objectManagerCreation = CreateOwn;
     m_areaManagerCreation = CreateNone;
-    m_objectManagerParam.groupCount = 4;
-    m_objectManagerParam.jobCount = 1;
-    m_objectManagerParam.vertexBytes = 1572768;
-    m_objectManagerParam.indexBytes = 196596;
-    m_objectManagerParam.commandCapacity = 20480;
+    m_objectManagerParam = OneJobObjects(4);
 }
 
 PanelScene::~PanelScene() {

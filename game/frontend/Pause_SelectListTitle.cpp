@@ -9,54 +9,33 @@ using namespace Quorvex;
 
 namespace {
 
-// An item's picture on "matHud2": size in screen-height units, the u range
-// and the v of the first and of the second corner pair; drawn from its
-// top-left corner.
-void SetTitlePicture(Sprite2DInfo& s, float w, float h, float u0, float u1, float vFirst, float vSecond) {
-    s.width = w;
-    s.height = h;
-    s.uv[0] = D3DXVECTOR2(u0, vFirst);
-    s.uv[1] = D3DXVECTOR2(u1, vFirst);
-    s.uv[2] = D3DXVECTOR2(u0, vSecond);
-    s.uv[3] = D3DXVECTOR2(u1, vSecond);
-    s.centered = 0;
-}
-
 constexpr float kItemHeight = 0.07111111f;  // 64/900
 
 GameManager* Manager() { return g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr; }
 
 }  // namespace
 
-void Pause_SelectStart::SetType(int type) {
+Pause_SelectTitleItem::Pause_SelectTitleItem(ObjectManager* manager, const Picture& picture)
+    : Pause_SelectUnit(manager), m_picture(picture) {}
+
+void Pause_SelectTitleItem::SetType(int type) {
     Pause_SelectUnit::SetType(type);
-    SetTitlePicture(m_sprite, 0.10666667f, kItemHeight, 0.0f, 0.09375f, 0.625f, 0.5625f);
+    SetPicture(m_picture.width, kItemHeight, m_picture.u0, m_picture.u1, m_picture.vTop, m_picture.vBottom);
+    m_sprite.centered = 0;
 }
 
-void Pause_SelectExStart::SetType(int type) {
-    Pause_SelectUnit::SetType(type);
-    SetTitlePicture(m_sprite, 0.21333334f, kItemHeight, 0.0f, 0.1875f, 0.875f, 0.8125f);
-}
-
-void Pause_SelectStageSelect::SetType(int type) {
-    Pause_SelectUnit::SetType(type);
-    SetTitlePicture(m_sprite, 0.24888889f, kItemHeight, 0.25f, 0.46875f, 0.625f, 0.5625f);
-}
-
-void Pause_SelectScore::SetType(int type) {
-    Pause_SelectUnit::SetType(type);
-    SetTitlePicture(m_sprite, 0.16f, kItemHeight, 0.0f, 0.140625f, 0.8125f, 0.75f);
-}
-
-void Pause_SelectOption::SetType(int type) {
-    Pause_SelectUnit::SetType(type);
-    SetTitlePicture(m_sprite, 0.14222222f, kItemHeight, 0.0f, 0.125f, 0.6875f, 0.625f);
-}
-
-void Pause_SelectGameEnd::SetType(int type) {
-    Pause_SelectUnit::SetType(type);
-    SetTitlePicture(m_sprite, 0.17777778f, kItemHeight, 0.34375f, 0.53125f, 0.5625f, 0.5f);
-}
+Pause_SelectStart::Pause_SelectStart(ObjectManager* manager)
+    : Pause_SelectTitleItem(manager, {0.10666667f, 0.0f, 0.09375f, 0.5625f, 0.625f}) {}
+Pause_SelectExStart::Pause_SelectExStart(ObjectManager* manager)
+    : Pause_SelectTitleItem(manager, {0.21333334f, 0.0f, 0.1875f, 0.8125f, 0.875f}) {}
+Pause_SelectStageSelect::Pause_SelectStageSelect(ObjectManager* manager)
+    : Pause_SelectTitleItem(manager, {0.24888889f, 0.25f, 0.46875f, 0.5625f, 0.625f}) {}
+Pause_SelectScore::Pause_SelectScore(ObjectManager* manager)
+    : Pause_SelectTitleItem(manager, {0.16f, 0.0f, 0.140625f, 0.75f, 0.8125f}) {}
+Pause_SelectOption::Pause_SelectOption(ObjectManager* manager)
+    : Pause_SelectTitleItem(manager, {0.14222222f, 0.0f, 0.125f, 0.625f, 0.6875f}) {}
+Pause_SelectGameEnd::Pause_SelectGameEnd(ObjectManager* manager)
+    : Pause_SelectTitleItem(manager, {0.17777778f, 0.34375f, 0.53125f, 0.5f, 0.5625f}) {}
 
 Pause_SelectListTitle::Pause_SelectListTitle(InputManager* input, ObjectManager* manager, SceneTitle* owner)
     : Pause_SelectListBase(manager, input), m_pOwner(owner) {

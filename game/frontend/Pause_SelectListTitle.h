@@ -10,35 +10,44 @@ class SceneTitle;
 
 // The title menu's items differ from the base item only in their picture on
 // "matHud2", drawn unrotated from its top-left corner.
-class Pause_SelectStart : public Pause_SelectUnit {
+class Pause_SelectTitleItem : public Pause_SelectUnit {
 public:
-    using Pause_SelectUnit::Pause_SelectUnit;
+    // Width in screen-height units (the height is the same for all), the u
+    // range and the v of the picture's top and bottom edges.
+    struct Picture {
+        float width;
+        float u0, u1;
+        float vTop, vBottom;
+    };
+    Pause_SelectTitleItem(Quorvex::ObjectManager* manager, const Picture& picture);
     void SetType(int type) override;
+
+private:
+    Picture m_picture;
 };
-class Pause_SelectExStart : public Pause_SelectUnit {
+class Pause_SelectStart : public Pause_SelectTitleItem {
 public:
-    using Pause_SelectUnit::Pause_SelectUnit;
-    void SetType(int type) override;
+    explicit Pause_SelectStart(Quorvex::ObjectManager* manager);
 };
-class Pause_SelectStageSelect : public Pause_SelectUnit {
+class Pause_SelectExStart : public Pause_SelectTitleItem {
 public:
-    using Pause_SelectUnit::Pause_SelectUnit;
-    void SetType(int type) override;
+    explicit Pause_SelectExStart(Quorvex::ObjectManager* manager);
 };
-class Pause_SelectScore : public Pause_SelectUnit {
+class Pause_SelectStageSelect : public Pause_SelectTitleItem {
 public:
-    using Pause_SelectUnit::Pause_SelectUnit;
-    void SetType(int type) override;
+    explicit Pause_SelectStageSelect(Quorvex::ObjectManager* manager);
 };
-class Pause_SelectOption : public Pause_SelectUnit {
+class Pause_SelectScore : public Pause_SelectTitleItem {
 public:
-    using Pause_SelectUnit::Pause_SelectUnit;
-    void SetType(int type) override;
+    explicit Pause_SelectScore(Quorvex::ObjectManager* manager);
 };
-class Pause_SelectGameEnd : public Pause_SelectUnit {
+class Pause_SelectOption : public Pause_SelectTitleItem {
 public:
-    using Pause_SelectUnit::Pause_SelectUnit;
-    void SetType(int type) override;
+    explicit Pause_SelectOption(Quorvex::ObjectManager* manager);
+};
+class Pause_SelectGameEnd : public Pause_SelectTitleItem {
+public:
+    explicit Pause_SelectGameEnd(Quorvex::ObjectManager* manager);
 };
 
 class Pause_SelectListTitle : public Pause_SelectListBase {

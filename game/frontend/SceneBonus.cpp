@@ -9,6 +9,7 @@
 #include "engine/core/render/ObjectManager.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
+#include "game/flow/SceneObjectParam.h"
 #include "game/flow/ViewObject.h"
 #include "game/frontend/Title_Background.h"
 #include "game/world/AreaManager.h"
@@ -36,11 +37,7 @@ SceneBonus::SceneBonus() {
     m_name = "bonus";
     m_objectManagerCreation = CreateOwn;
     m_areaManagerCreation = CreateOwn;
-    m_objectManagerParam.groupCount = 32;
-    m_objectManagerParam.jobCount = 1;
-    m_objectManagerParam.vertexBytes = 1572768;
-    m_objectManagerParam.indexBytes = 196596;
-    m_objectManagerParam.commandCapacity = 20480;
+    m_objectManagerParam = OneJobObjects(32);
 }
 
 SceneBonus::~SceneBonus() { ReleaseAll(); }
@@ -48,8 +45,7 @@ SceneBonus::~SceneBonus() { ReleaseAll(); }
 void SceneBonus::ReleaseAll() {
     if (m_bound) m_bound = SceneEnding::BindEventSkip(GetInputManager(), false);
     SceneEnding::ReleasePictures(m_pictures);
-    if (m_pCamera) m_pCamera->RequestRemove(true);
-    SceneEnding::ForgetCamera(m_pCamera);
+    SceneEnding::RemoveCamera(m_pCamera);
     if (IAreaManager* areas = GetAreaManager()) areas->SetAreaFactory(nullptr);
     SceneEnding::ReleasePanels(m_pPanels);
     SAFE_RELEASE(m_pFill);
@@ -99,9 +95,7 @@ int SceneBonus::CreateObjects() {
 
     if (SceneEnding::CreateBackdrop(objects, &m_pFill, &m_pBackground) < 0) return -1;
 
-    m_pPanels[0] = SceneEnding::CreatePanel(objects, 0.0f, 0xFF000000);
-    m_pPanels[1] = SceneEnding::CreatePanel(objects, g_Aspect * 0.5f, 0x00000000);
-    return m_pPanels[0] && m_pPanels[1] ? 0 : -1;
+    return SceneEnding::CreatePanels(objects, m_pPanels) ? 0 : -1;
 }
 
 void SceneBonus::AddPicture(const char* id, float x, float y, float lifetime) {

@@ -173,8 +173,7 @@ void SceneCharacterSelect::ReleaseAll() {
     BindCommands(false);
     if (m_pPlayerModel) m_pPlayerModel->RequestRemove(true);
     if (m_pMissileModel) m_pMissileModel->RequestRemove(true);
-    if (m_pCamera) m_pCamera->RequestRemove(true);
-    SceneEnding::ForgetCamera(m_pCamera);
+    SceneEnding::RemoveCamera(m_pCamera);
     SAFE_RELEASE(m_pSmoke);
     if (IAreaManager* areas = GetAreaManager()) areas->SetAreaFactory(nullptr);
     SAFE_RELEASE(m_pTitle);

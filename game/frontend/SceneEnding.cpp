@@ -19,6 +19,7 @@
 #include "engine/core/render/RenderParameter.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
+#include "game/flow/SceneObjectParam.h"
 #include "game/flow/ViewObject.h"
 #include "game/frontend/SceneTitle.h"
 #include "game/frontend/Title_Background.h"
@@ -119,11 +120,7 @@ SceneEnding::SceneEnding() {
     m_name = "ending";
     m_objectManagerCreation = CreateOwn;
     m_areaManagerCreation = CreateOwn;
-    m_objectManagerParam.groupCount = 32;
-    m_objectManagerParam.jobCount = 1;
-    m_objectManagerParam.vertexBytes = 1572768;
-    m_objectManagerParam.indexBytes = 196596;
-    m_objectManagerParam.commandCapacity = 20480;
+    m_objectManagerParam = OneJobObjects(32);
 }
 
 SceneEnding::~SceneEnding() { ReleaseAll(); }
@@ -132,8 +129,7 @@ void SceneEnding::ReleaseAll() {
     if (m_bound) m_bound = SceneEnding::BindEventSkip(GetInputManager(), false);
     ReleasePictures(m_pictures);
     if (m_pMachine) m_pMachine->RequestRemove(true);
-    if (m_pCamera) m_pCamera->RequestRemove(true);
-    ForgetCamera(m_pCamera);
+    RemoveCamera(m_pCamera);
     if (IAreaManager* areas = GetAreaManager()) areas->SetAreaFactory(nullptr);
     ReleasePanels(m_pPanels);
     SAFE_RELEASE(m_pFill);
@@ -250,6 +246,12 @@ RenderObjectSpr2D* SceneEnding::CreatePanel(ObjectManager* objects, float x, D3D
     return panel;
 }
 
+bool SceneEnding::CreatePanels(ObjectManager* objects, RenderObjectSpr2D* (&panels)[2]) {
+    panels[0] = CreatePanel(objects, 0.0f, 0xFF000000);
+    panels[1] = CreatePanel(objects, g_Aspect * 0.5f, 0x00000000);
+    return panels[0] && panels[1];
+}
+
 void SceneEnding::ReleasePanels(RenderObjectSpr2D* (&panels)[2]) {
     for (RenderObjectSpr2D*& panel : panels) {
         if (panel) panel->Hide();
@@ -298,8 +300,10 @@ bool SceneEnding::BindEventSkip(InputManager* input, bool bind) {
     return bind;
 }
 
-void SceneEnding::ForgetCamera(ViewObject* camera) {
-    if (!g_pEnvironment2 || !camera) return;
+void SceneEnding::RemoveCamera(ViewObject* camera) {
+    if (!camera) return;
+    camera->RequestRemove(true);
+    if (!g_pEnvironment2) return;
     if (g_pEnvironment2->viewObject == camera) g_pEnvironment2->SetViewObject(nullptr);
     if (g_pEnvironment2->followedObject == camera) g_pEnvironment2->followedObject = nullptr;
     if (g_pEnvironment2->centerInfo.pObject == camera) g_pEnvironment2->centerInfo.pObject = nullptr;
@@ -400,9 +404,7 @@ int SceneEnding::CreateObjects() {
     // The last stage ends in white: the ending comes out of it.
     if (CreateBackdrop(objects, &m_pFill, &m_pBackground) < 0) return -1;
 
-    m_pPanels[0] = CreatePanel(objects, 0.0f, 0xFF000000);
-    m_pPanels[1] = CreatePanel(objects, g_Aspect * 0.5f, 0x00000000);
-    if (!m_pPanels[0] || !m_pPanels[1]) return -1;
+    if (!CreatePanels(objects, m_pPanels)) return -1;
 
     m_pFont = CreateSelectFont(objects);
     return m_pFont ? 0 : -1;

@@ -86,6 +86,9 @@ public:
     static void ApplyLook(Quorvex::SceneBase* scene, PictureList& pictures);
     // A black panel of "end_white", half the screen wide, draw priority 2000.
     static Quorvex::RenderObjectSpr2D* CreatePanel(Quorvex::ObjectManager* objects, float x, D3DCOLOR color);
+    // The two panels: the left one black, the right one clear. False when
+    // either cannot be made.
+    static bool CreatePanels(Quorvex::ObjectManager* objects, Quorvex::RenderObjectSpr2D* (&panels)[2]);
     // Hides and releases both panels.
     static void ReleasePanels(Quorvex::RenderObjectSpr2D* (&panels)[2]);
     // The title's render groups, front-end shapes and world (windows, centre
@@ -102,8 +105,9 @@ public:
     // the camera at the base position, bloom threshold 0.7. Answers whether
     // "EventSkip" is bound.
     static bool StartShot(Quorvex::SceneBase* scene, ViewObject* camera, const Quorvex::AreaPos& base);
-    // Leaves the game state's camera and centre pointers clear of the camera.
-    static void ForgetCamera(ViewObject* camera);
+    // The camera leaves the scene, and the game state's camera and centre
+    // pointers are cleared of it (nothing without a camera).
+    static void RemoveCamera(ViewObject* camera);
     // The projection from the device's viewport, nothing followed, and the
     // camera initialised, placed at (0, 520, -50) looking at (0, 516, 0).
     // -1 when the camera fails.

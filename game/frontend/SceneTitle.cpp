@@ -12,6 +12,7 @@
 #include "engine/core/render/ObjectManager.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
+#include "game/flow/SceneObjectParam.h"
 #include "game/flow/SceneStage.h"
 #include "game/flow/ViewObject.h"
 #include "game/frontend/Pause_SelectListTitle.h"
@@ -52,11 +53,7 @@ SceneTitle::SceneTitle() {
     m_name = "title";
     m_objectManagerCreation = CreateOwn;
     m_areaManagerCreation = CreateOwn;
-    m_objectManagerParam.groupCount = 4;
-    m_objectManagerParam.jobCount = 1;
-    m_objectManagerParam.vertexBytes = 1572768;
-    m_objectManagerParam.indexBytes = 196596;
-    m_objectManagerParam.commandCapacity = 20480;
+    m_objectManagerParam = OneJobObjects(4);
 }
 
 SceneTitle::~SceneTitle() { ReleaseAll(); }
@@ -64,8 +61,7 @@ SceneTitle::~SceneTitle() { ReleaseAll(); }
 void SceneTitle::ReleaseAll() {
     if (m_bound) m_bound = SceneEnding::BindEventSkip(GetInputManager(), false);
     if (m_pPlayerModel) m_pPlayerModel->RequestRemove(true);
-    if (m_pCamera) m_pCamera->RequestRemove(true);
-    SceneEnding::ForgetCamera(m_pCamera);
+    SceneEnding::RemoveCamera(m_pCamera);
     if (g_pEnvironment2 && GetObjectManager()) {
         // The light, the centre and the ground that this scene made are held
         // by the game state; they must not outlive the scene's object manager.

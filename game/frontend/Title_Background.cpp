@@ -36,10 +36,7 @@ void Title_Background::Render(CalcVertexSet* list) {
 }
 
 void Title_Background::Show() {
-    auto* manager = dynamic_cast<ObjectManager*>(GetManager());
-    if (!manager) return;
-    RenderStage* stage = manager->GetRenderStage("Sprite2D");
-    if (stage && stage != GetRenderStage()) AttachStage(stage);
+    JoinSprite2DStage(this);
 }
 
 void Title_Background::Hide() {

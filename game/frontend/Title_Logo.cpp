@@ -45,10 +45,7 @@ void Layout(Title_Logo::AnimSprite& s, MaterialUnit* material, float w, float h,
     s.height = h;
     s.centered = centered ? 1 : 0;
     s.angle = 0.0f;
-    s.uv[0] = D3DXVECTOR2(u0, vFirst);
-    s.uv[1] = D3DXVECTOR2(u1, vFirst);
-    s.uv[2] = D3DXVECTOR2(u0, vSecond);
-    s.uv[3] = D3DXVECTOR2(u1, vSecond);
+    SetSpriteCell(s, u0, u1, vSecond, vFirst);
     s.color = 0x00FFFFFF;
     s.rate = 1.0f;
     s.positionProgress = s.alphaProgress = s.sizeProgress = -1.0f;
@@ -144,10 +141,7 @@ void Title_Logo::Render(CalcVertexSet* list) {
 }
 
 void Title_Logo::Show() {
-    auto* manager = dynamic_cast<ObjectManager*>(GetManager());
-    if (!manager) return;
-    RenderStage* stage = manager->GetRenderStage("Sprite2D");
-    if (stage && stage != GetRenderStage()) AttachStage(stage);
+    JoinSprite2DStage(this);
 }
 
 void Title_Logo::StartLines() {

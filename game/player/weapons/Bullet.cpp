@@ -2,6 +2,7 @@
 
 #include "engine/core/render/RenderStage.h"
 #include "game/flow/Environment2.h"
+#include "game/world/AreaManager.h"
 #include "game/world/Character.h"
 #include "game/world/effects/EffectGenerator.h"
 
@@ -54,6 +55,18 @@ bool Bullet::CanCollide(Object3D* other) { return FilterCollision(this, other); 
 void Bullet::Explode(float size, BYTE partMask) {
     EffectGenerator* generator = g_pEnvironment2 ? g_pEnvironment2->effectGenerator : nullptr;
     if (generator) generator->CreateExplosion(m_areaPos.ToWorld(), size, partMask);
+}
+
+CollisionShapeSet* Bullet::FindShape(const wchar_t* name) const {
+    Quorvex::IAreaManager* areas = GetAreaManager();
+    return areas ? areas->FindShapeSet(name) : nullptr;
+}
+
+PlaneRigidBody* Bullet::CreateFloatingBody(CollisionShapeSet* shape) {
+    CreateRigidBody(shape, 0, 0.5f, 0.0f);
+    PlaneRigidBody* body = GetRigidBody();
+    if (body) body->setGravity(btVector3(0.0f, 0.0f, 0.0f));
+    return body;
 }
 
 void Bullet::OnCollisionPiercing(Object* other) {

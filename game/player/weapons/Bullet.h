@@ -90,6 +90,11 @@ protected:
     void AddPoolDrift(Quorvex::FactoryAdapter* pool);
     // An explosion at the projectile through the global effect generator.
     void Explode(float size, BYTE partMask);
+    // The area manager's collision shape of that name, or null.
+    CollisionShapeSet* FindShape(const wchar_t* name) const;
+    // A body of the shape that floats (its gravity cleared); the body, or
+    // null.
+    PlaneRigidBody* CreateFloatingBody(CollisionShapeSet* shape);
 
     Quorvex::Object* m_owner = nullptr;  // not counted
     float m_attackPower = 1.0f;

@@ -43,11 +43,7 @@ Bullet_Missile2::~Bullet_Missile2() {
 int Bullet_Missile2::Initialize(int param) {
     Bullet::Initialize(param);
     speed = 0.0f;
-    Quorvex::IAreaManager* areas = GetAreaManager();
-    if (CollisionShapeSet* shape = areas ? areas->FindShapeSet(L"Razer") : nullptr) {
-        CreateRigidBody(shape, 0, 0.5f, 0.0f);
-        if (PlaneRigidBody* body = GetRigidBody()) body->setGravity(btVector3(0.0f, 0.0f, 0.0f));
-    }
+    if (CollisionShapeSet* shape = FindShape(L"Razer")) CreateFloatingBody(shape);
     SyncRigidBody(1);
     return 0;
 }

@@ -152,15 +152,9 @@ int Bullet_Nuke::Launch(const SetParam& record) {
     m_attackPower = FlightPower(NukeKind);
     SetSide(record.side != 0);
 
-    Quorvex::IAreaManager* areas = GetAreaManager();
     const wchar_t* shapeName = NukeKind == KindHeavy ? L"NukeMicro" : (NukeKind == KindZenk ? nullptr : L"NukeMini");
-    CollisionShapeSet* shape = shapeName && areas ? areas->FindShapeSet(shapeName) : nullptr;
-    if (shape) {
-        CreateRigidBody(shape, 0, 0.5f, 0.0f);
-        if (PlaneRigidBody* body = GetRigidBody()) {
-            body->setGravity(btVector3(0.0f, 0.0f, 0.0f));
-            body->setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
-        }
+    if (CollisionShapeSet* shape = shapeName ? FindShape(shapeName) : nullptr) {
+        if (PlaneRigidBody* body = CreateFloatingBody(shape)) body->setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
         SyncRigidBody(1);
     } else {
         RemoveRigidBody();
@@ -271,10 +265,8 @@ void Bullet_Nuke::Detonate() {
     const BlastRecipe& recipe = RecipeOf(NukeKind);
     blastTimer = 0.0f;
     if (NukeKind == KindHeavy) {
-        Quorvex::IAreaManager* areas = GetAreaManager();
-        if (CollisionShapeSet* shape = areas ? areas->FindShapeSet(L"NukeMicro2") : nullptr) {
-            CreateRigidBody(shape, 0, 0.5f, 0.0f);
-            if (PlaneRigidBody* body = GetRigidBody()) body->setGravity(btVector3(0.0f, 0.0f, 0.0f));
+        if (CollisionShapeSet* shape = FindShape(L"NukeMicro2")) {
+            CreateFloatingBody(shape);
             SyncRigidBody(1);
         }
         velocity = D3DXVECTOR3(0.0f, 0.0f, 0.0f);

@@ -53,8 +53,7 @@ float Bullet_BeamPart::TaperedWidth(float width, int index) {
 }
 
 void Bullet_BeamPart::CreateBody(CollisionShapeSet* shape) {
-    CreateRigidBody(shape, 0, 0.5f, 0.0f);
-    if (PlaneRigidBody* body = GetRigidBody()) body->setGravity(btVector3(0.0f, 0.0f, 0.0f));
+    CreateFloatingBody(shape);
     SyncRigidBody(1);
 }
 

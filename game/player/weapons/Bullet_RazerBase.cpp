@@ -18,11 +18,7 @@ int Bullet_RazerBase::Initialize(int param) {
     Bullet::Initialize(param);
     SetUpSprite();
     // One body for the whole life in the pool; it floats.
-    Quorvex::IAreaManager* areas = GetAreaManager();
-    if (CollisionShapeSet* shape = areas ? areas->FindShapeSet(L"Razer") : nullptr) {
-        CreateRigidBody(shape, 0, 0.5f, 0.0f);
-        if (PlaneRigidBody* body = GetRigidBody()) body->setGravity(btVector3(0.0f, 0.0f, 0.0f));
-    }
+    if (CollisionShapeSet* shape = FindShape(L"Razer")) CreateFloatingBody(shape);
     SyncRigidBody(1);
     return 0;
 }

@@ -60,11 +60,7 @@ void Missile::SetTarget(Character* enemy) {
     Character* old = target;
     target = enemy;
     if (old) old->Release();
-    Quorvex::IAreaManager* areas = GetAreaManager();
-    CollisionShapeSet* shape = areas ? areas->FindShapeSet(target ? L"Missile" : L"MissileBig") : nullptr;
-    if (!shape) return;
-    CreateRigidBody(shape, 0, 0.5f, 0.0f);
-    if (PlaneRigidBody* body = GetRigidBody()) body->setGravity(btVector3(0.0f, 0.0f, 0.0f));
+    if (CollisionShapeSet* shape = FindShape(target ? L"Missile" : L"MissileBig")) CreateFloatingBody(shape);
 }
 
 void Missile::Home() {

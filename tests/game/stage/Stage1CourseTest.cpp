@@ -6,11 +6,8 @@
 // and the boss's phase clocks run out at once; the player cannot be hurt.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "engine/core/Environment.h"
 #include "engine/core/SceneBase.h"
-#include "engine/core/WinMain.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/types/Enemy_Dweli.h"
 #include "game/flow/Environment2.h"
@@ -20,6 +17,7 @@
 #include "game/flow/SceneStage1.h"
 #include "game/flow/SceneStage2.h"
 #include "game/player/Player.h"
+#include "game/support/ProgramRun.h"
 #include "platform/win32/window.h"
 
 using namespace Quorvex;
@@ -204,14 +202,8 @@ private:
 
 SceneBase* MakeCourseRoot() { return new CourseRoot(); }
 
-HINSTANCE__ g_instance{};
-
 TEST(Stage1Course, WavesBossVisitsAndTheRequestForStage2) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    std::wstring commandLine = L"-windowed -width:320 -height:180";
-    const int exitCode = RunWinMain(&MakeCourseRoot, &g_instance, nullptr, commandLine.data(), SW_SHOWNORMAL);
+    const int exitCode = game_test::RunProgram(&MakeCourseRoot);
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(g_seen.ownerSet) << "the waves' owner scene is the stage";
     EXPECT_TRUE(g_seen.firstWaveUp);

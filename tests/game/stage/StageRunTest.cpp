@@ -6,11 +6,8 @@
 // menu.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "engine/core/DeviceSetup.h"
 #include "engine/core/SceneBase.h"
-#include "engine/core/WinMain.h"
 #include "engine/core/render/ObjectManager.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/flow/Environment2.h"
@@ -19,6 +16,7 @@
 #include "game/flow/SceneFirst.h"
 #include "game/flow/ScenePause.h"
 #include "game/flow/SceneStage1.h"
+#include "game/support/ProgramRun.h"
 #include "game/world/AreaManager.h"
 #include "platform/dinput/dinput.h"
 #include "platform/win32/window.h"
@@ -188,14 +186,8 @@ private:
 
 SceneBase* MakeDrivingRoot() { return new DrivingRoot(); }
 
-HINSTANCE__ g_instance{};
-
 TEST(StageRun, Stage1StartsSharesItsWorldWithTheNextStageAndPauses) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    std::wstring commandLine = L"-windowed -width:320 -height:180";
-    const int exitCode = RunWinMain(&MakeDrivingRoot, &g_instance, nullptr, commandLine.data(), SW_SHOWNORMAL);
+    const int exitCode = game_test::RunProgram(&MakeDrivingRoot);
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(g_seen.finished) << "the script ran to its end after " << g_seen.frames << " frames";
     EXPECT_TRUE(g_seen.stageStarted);
