@@ -209,17 +209,38 @@ void AttackParam_Volley::Fire(float dt) {
     volleyTimer -= dt;
 }
 
-// nWay
+// Fans
 
-void AttackParam_nWay::SetDefault() {
+void AttackParam_Fan::SetDefault() {
     AttackParam_Volley::SetDefault();
     wayMode = 0;
     spread = 0.17453294f;
-    speed = 1.0f;
     ways = -1;
     shotsPerWay = 1;
     speedStep = 0.0f;
     volleyLimit = -1;
+}
+
+void AttackParam_Fan::FireFans(float l, float dt, float sweep, float speed, int colour) {
+    float step = 0.0f;
+    const int n = FanWays(ways, wayMode, spread, l, step);
+    if (variant) TakeAim(dt);
+    const bool side = (aimFlags & PitchSide) != 0;
+    if (side) sweep = -sweep;
+    const D3DXQUATERNION volleyAim = sweep == 0.0f ? aim : Turned(aim, YawPitchRoll(sweep, 0.0f, 0.0f));
+    for (int s = 0; s < shotsPerWay; ++s) {
+        ShotSpawnParam record;
+        MakeShotSpawnParam(owner->GetAreaPos(), volleyAim, record, owner, owner->GetTargetVelocity(), l,
+                           owner->GetManager(), speed + s * speedStep, 1);
+        FireFan(step, side, record, n, volleyAim, colour);
+    }
+}
+
+// nWay
+
+void AttackParam_nWay::SetDefault() {
+    AttackParam_Fan::SetDefault();
+    speed = 1.0f;
     colour = 1;
 }
 
@@ -227,46 +248,11 @@ float AttackParam_nWay::Rest(float l) const { return (1.5f - 1.25f * l) * restSc
 
 int AttackParam_nWay::VolleysPerBurst(float l) const { return 1 + static_cast<int>(3.0f * l); }
 
-void AttackParam_nWay::FireVolley(float l, float dt) {
-    float step = 0.0f;
-    const int n = FanWays(ways, wayMode, spread, l, step);
-    if (variant) TakeAim(dt);
-    const bool side = (aimFlags & PitchSide) != 0;
-    for (int s = 0; s < shotsPerWay; ++s) {
-        ShotSpawnParam record;
-        MakeShotSpawnParam(owner->GetAreaPos(), aim, record, owner, owner->GetTargetVelocity(), l,
-                           owner->GetManager(), speed + s * speedStep, 1);
-        FireFan(step, side, record, n, aim, colour);
-    }
-}
-
 // nWayThrow
 
-void AttackParam_nWayThrow::SetDefault() {
-    AttackParam_Volley::SetDefault();
-    wayMode = 0;
-    spread = 0.17453294f;
-    ways = -1;
-    shotsPerWay = 1;
-    speedStep = 0.0f;
-    volleyLimit = -1;
-}
-
+// The volleys of a burst sweep 45 degrees.
 void AttackParam_nWayThrow::FireVolley(float l, float dt) {
-    float step = 0.0f;
-    const int n = FanWays(ways, wayMode, spread, l, step);
-    if (variant) TakeAim(dt);
-    const bool side = (aimFlags & PitchSide) != 0;
-    // The volleys of a burst sweep 45 degrees.
-    float sweep = volleyCount * (D3DX_PI / 4.0f) / 6.0f - D3DX_PI / 8.0f;
-    if (side) sweep = -sweep;
-    const D3DXQUATERNION volleyAim = Turned(aim, YawPitchRoll(sweep, 0.0f, 0.0f));
-    for (int s = 0; s < shotsPerWay; ++s) {
-        ShotSpawnParam record;
-        MakeShotSpawnParam(owner->GetAreaPos(), volleyAim, record, owner, owner->GetTargetVelocity(), l,
-                           owner->GetManager(), 1.0f + s * speedStep, 1);
-        FireFan(step, side, record, n, volleyAim, -1);
-    }
+    FireFans(l, dt, volleyCount * (D3DX_PI / 4.0f) / 6.0f - D3DX_PI / 8.0f, 1.0f, -1);
 }
 
 // Line

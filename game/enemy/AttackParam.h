@@ -111,45 +111,51 @@ protected:
     void TakeAim(float dt);
 };
 
-class AttackParam_nWay : public AttackParam_Volley {
+// The fan volleys (nWay, nWayThrow): their ways, spread, shots per way with
+// the speed step between them, and the limit of volleys.
+class AttackParam_Fan : public AttackParam_Volley {
 public:
-    explicit AttackParam_nWay(EnemyEx* owner) : AttackParam_Volley(owner) {}
+    explicit AttackParam_Fan(EnemyEx* owner) : AttackParam_Volley(owner) {}
     void SetDefault() override;
 
     int32_t wayMode = 0;  // 0 as is, 1 even, 2 odd
     float spread = 0.17453294f;
-    float speed = 1.0f;
     int32_t ways = -1;  // -1: chosen by level at the first volley
     int32_t shotsPerWay = 1;
     float speedStep = 0.0f;
     int32_t volleyLimit = -1;
+
+protected:
+    int VolleyLimit() const override { return volleyLimit; }
+    // One volley: the ways for the level, the aim taken with variant on, then
+    // a fan per shot of a way around the aim turned by sweep in yaw (mirrored
+    // on the pitch side; 0 keeps the aim), shot s at speed + s x speedStep.
+    void FireFans(float l, float dt, float sweep, float speed, int colour);
+};
+
+class AttackParam_nWay : public AttackParam_Fan {
+public:
+    explicit AttackParam_nWay(EnemyEx* owner) : AttackParam_Fan(owner) {}
+    void SetDefault() override;
+
+    float speed = 1.0f;
     int32_t colour = 1;
 
 protected:
     float Rest(float l) const override;
     float Interval(float) const override { return 0.1f; }
     int VolleysPerBurst(float l) const override;
-    int VolleyLimit() const override { return volleyLimit; }
-    void FireVolley(float l, float dt) override;
+    void FireVolley(float l, float dt) override { FireFans(l, dt, 0.0f, speed, colour); }
 };
 
-class AttackParam_nWayThrow : public AttackParam_Volley {
+class AttackParam_nWayThrow : public AttackParam_Fan {
 public:
-    explicit AttackParam_nWayThrow(EnemyEx* owner) : AttackParam_Volley(owner) {}
-    void SetDefault() override;
-
-    int32_t wayMode = 0;
-    float spread = 0.17453294f;
-    int32_t ways = -1;
-    int32_t shotsPerWay = 1;
-    float speedStep = 0.0f;
-    int32_t volleyLimit = -1;
+    explicit AttackParam_nWayThrow(EnemyEx* owner) : AttackParam_Fan(owner) {}
 
 protected:
     float Rest(float) const override { return 0.0f; }
     float Interval(float) const override { return 0.3f; }
     int VolleysPerBurst(float) const override { return 6; }
-    int VolleyLimit() const override { return volleyLimit; }
     void FireVolley(float l, float dt) override;
 };
 

@@ -185,6 +185,11 @@ void EmitLook(const AuraLook& look, const D3DXVECTOR3& origin, float dt, const D
 
 }  // namespace
 
+void EnemyEx::UpdateAuraSince(float dt, const Quorvex::AreaPos& before, AuraParam& aura) {
+    aura.intensity = 0.5f;
+    UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);
+}
+
 void EnemyEx::UpdateAura(float dt, const D3DXVECTOR3& movement, AuraParam& aura) {
     EmitLook(kAura, GetWorldPosition(), dt, movement, aura);
 }

@@ -240,9 +240,22 @@ void EnemyEx::UpdateAttacks(float dt) {
     }
 }
 
+bool EnemyEx::UpdateInPlay(float dt, float ageLimit) {
+    Enemy::Update(dt);
+    UpdateAttacks(dt);
+    if (age >= ageLimit) Vanish();
+    return !IsRemoveRequested();
+}
+
 AttackParam* EnemyEx::CreateAttack(int id) {
     auto add = [this](AttackParam* attack) {
         attack->Start();
+        return attack;
+    };
+    // A volley pattern; with variant on it aims ahead of the target.
+    auto addVolley = [](AttackParam_Volley* attack, bool variant) {
+        attack->Start();
+        attack->variant = variant ? 1 : 0;
         return attack;
     };
     AttackParam* made = nullptr;
@@ -253,8 +266,8 @@ AttackParam* EnemyEx::CreateAttack(int id) {
     case 23:
     case 24:
     case 25: {
-        auto* a = static_cast<AttackParam_nWay*>(add(new AttackParam_nWay(this)));
-        if (id >= 23) a->variant = 1;
+        auto* a = new AttackParam_nWay(this);
+        addVolley(a, id >= 23);
         const int shape = (id - 20) % 3;
         if (shape == 1) a->wayMode = 1;
         if (shape == 2) a->wayMode = 2;
@@ -269,39 +282,27 @@ AttackParam* EnemyEx::CreateAttack(int id) {
             attacks.insert(a);
         }
         return nullptr;
-    case 27: {
-        auto* a = static_cast<AttackParam_nWayThrow*>(add(new AttackParam_nWayThrow(this)));
-        a->variant = 1;
-        made = a;
+    case 27:
+        made = addVolley(new AttackParam_nWayThrow(this), true);
         break;
-    }
     case 30:
         made = add(new AttackParam_Circle(this));
         break;
     case 40:
-    case 41: {
-        auto* a = static_cast<AttackParam_Line*>(add(new AttackParam_Line(this)));
-        a->variant = id == 41 ? 1 : 0;
-        made = a;
+    case 41:
+        made = addVolley(new AttackParam_Line(this), id == 41);
         break;
-    }
     case 50:
-    case 51: {
-        auto* a = static_cast<AttackParam_Single*>(add(new AttackParam_Single(this)));
-        a->variant = id == 51 ? 1 : 0;
-        made = a;
+    case 51:
+        made = addVolley(new AttackParam_Single(this), id == 51);
         break;
-    }
     case 61:
         made = add(new AttackParam_OneShot(this));
         break;
     case 71:
-    case 72: {
-        auto* a = static_cast<AttackParam_ShotGun*>(add(new AttackParam_ShotGun(this)));
-        a->variant = id == 72 ? 1 : 0;
-        made = a;
+    case 72:
+        made = addVolley(new AttackParam_ShotGun(this), id == 72);
         break;
-    }
     case 10:
     case 11:
     case 12:

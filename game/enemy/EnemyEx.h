@@ -96,6 +96,11 @@ public:
     void ClearAttacks();
     void SetAttackEnabled(bool flag);
     void UpdateAttacks(float dt);
+    // The head of an ordinary enemy's frame: movement and attacks, then the
+    // vanish once it is ageLimit seconds old. False when it is gone (path
+    // used up, aged out): the frame stops there, so no shot leaves from
+    // where it left.
+    bool UpdateInPlay(float dt, float ageLimit);
     // 0 in range, 1 too near, 2 too far, 3 outside the forward cone, 4
     // outside the camera's view cone.
     static int CheckAttackRange(const D3DXVECTOR3& targetPos, const D3DXQUATERNION& shooterOrientation,
@@ -116,6 +121,8 @@ public:
 
     // Auras: emitted around the enemy, following its movement of the frame.
     void UpdateAura(float dt, const D3DXVECTOR3& movement, AuraParam& aura);
+    // The plain aura at half intensity, following the movement since before.
+    void UpdateAuraSince(float dt, const Quorvex::AreaPos& before, AuraParam& aura);
     void UpdateAuraVariant1(float dt, const D3DXVECTOR3& movement, AuraParam& aura);
     void UpdateAuraVariant2(float dt, const D3DXVECTOR3& movement, AuraParam& aura);
     void UpdateAuraVariant3(float dt, const D3DXVECTOR3& movement, AuraParam& aura);

@@ -115,35 +115,16 @@ int Cmd_AddMovePos(lua_State* L) {
     return 0;
 }
 
-int Cmd_SetPosRefTarget(lua_State* L) {
-    EnemyScript* script = Current(L);
-    const bool flag = luaL_checkinteger(L, 1) != 0;
-    lua_settop(L, 0);
-    script->record.posRefTarget = flag;
-    return 0;
-}
+bool CheckFlag(lua_State* L, int index) { return luaL_checkinteger(L, index) != 0; }
 
-int Cmd_SetMoveSpeed(lua_State* L) {
+// A setter of one field of the launch record: the argument read (and checked)
+// by read, then stored.
+template <auto Field, auto Read>
+int Cmd_SetField(lua_State* L) {
     EnemyScript* script = Current(L);
-    const float speed = CheckFinite(L, 1);
+    const auto value = Read(L, 1);
     lua_settop(L, 0);
-    script->record.moveSpeed = speed;
-    return 0;
-}
-
-int Cmd_SetAttackType(lua_State* L) {
-    EnemyScript* script = Current(L);
-    const int type = CheckInt(L, 1);
-    lua_settop(L, 0);
-    script->record.attackType = type;
-    return 0;
-}
-
-int Cmd_SetLifeMaxFact(lua_State* L) {
-    EnemyScript* script = Current(L);
-    const float factor = CheckFinite(L, 1);
-    lua_settop(L, 0);
-    script->record.lifeFactor = factor;
+    script->record.*Field = value;
     return 0;
 }
 
@@ -169,10 +150,10 @@ const luaL_Reg kCmdLibrary[] = {
     {"launch", Cmd_Launch},
     {"setPos", Cmd_SetPos},
     {"addMovePos", Cmd_AddMovePos},
-    {"setPosRefTarget", Cmd_SetPosRefTarget},
-    {"setMoveSpeed", Cmd_SetMoveSpeed},
-    {"setAttackType", Cmd_SetAttackType},
-    {"setLifeMaxFact", Cmd_SetLifeMaxFact},
+    {"setPosRefTarget", Cmd_SetField<&EnemyScript::LaunchRecord::posRefTarget, CheckFlag>},
+    {"setMoveSpeed", Cmd_SetField<&EnemyScript::LaunchRecord::moveSpeed, CheckFinite>},
+    {"setAttackType", Cmd_SetField<&EnemyScript::LaunchRecord::attackType, CheckInt>},
+    {"setLifeMaxFact", Cmd_SetField<&EnemyScript::LaunchRecord::lifeFactor, CheckFinite>},
     {"getTargetPos", Cmd_GetTargetPos},
     {"randReal", Cmd_RandReal},
     {nullptr, nullptr},

@@ -30,6 +30,18 @@ void BossVanish(PooledEnemy* boss) {
     if (g_pEnvironment2 && g_pEnvironment2->currentBoss == boss) g_pEnvironment2->currentBoss = nullptr;
 }
 
+int InitializeBigBoss(EnemyEx* boss, int param, const char* meshId, int64_t score) {
+    boss->Enemy::Initialize(param);
+    boss->SetUpdatePriority(750);
+    boss->SetOrientation(D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f));
+    *boss->GetLife() = 100.0f;
+    *boss->GetGauge() = 100.0f;
+    SetEnemyMesh(boss, meshId);
+    CreateEnemyBody(boss, L"EnemyFighterBig");
+    boss->score = score;
+    return 0;
+}
+
 void BossSkipStage() {
     if (SceneAction* scene = g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr) scene->SetSkip();
 }
@@ -71,6 +83,13 @@ D3DXVECTOR3 BossOffsetFromGenerator(const EnemyEx* boss) {
 void HoldBossInPlace(EnemyEx* boss, float seconds) {
     const D3DXVECTOR3 here = BossOffsetFromGenerator(boss);
     boss->GetMoveParam()->SetSegment(GeneratorPositionOf(boss), here, here, boss->age, boss->age + seconds);
+}
+
+void SettleBossPhase(EnemyEx* boss, float holdSeconds,
+                     const boost::function<EnemyEx::NextPos(EnemyEx::MoveParam*)>& next) {
+    SetBossTimeLimit(-1.0f);
+    HoldBossInPlace(boss, holdSeconds);
+    boss->GetMoveParam()->nextPos = next;
 }
 
 float BossRandom() { return Quorvex::RandomFloat(); }
@@ -299,9 +318,5 @@ void PhaseBoss::RunPhaseFrame(float dt) {
     Enemy::Update(dt);
     UpdateAttacks(dt);
     if (StepBossPhaseClock(phaseClock, phaseLimit, dt)) EndPhase();
-    if (!phaseCallback.empty()) {
-        // The step may change the phase and with it the callback.
-        const boost::function<void(float)> step = phaseCallback;
-        step(dt);
-    }
+    RunStoredStep(phaseCallback, dt);
 }

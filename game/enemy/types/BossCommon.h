@@ -16,6 +16,11 @@ class Bullet_Razer;
 // the current-boss pointer cleared when it names this boss.
 void BossVanish(PooledEnemy* boss);
 
+// The set-up of the bosses that carry a big body and follow the player's
+// frame late (update priority 750): no turn, life and gauge 100 until the
+// launch, the mesh of that id and the score of a phase. 0.
+int InitializeBigBoss(EnemyEx* boss, int param, const char* meshId, int64_t score);
+
 // The running stage moves past the point where it waits for the boss.
 void BossSkipStage();
 // Every enemy of object group 7 explodes (no score), in the running stage
@@ -33,6 +38,10 @@ bool StepBossPhaseClock(float& clock, float limit, float dt);
 // The boss holds still where it is for the given time: one segment at its
 // current offset from the enemy generator.
 void HoldBossInPlace(EnemyEx* boss, float seconds);
+// The common end of a phase change: the HUD countdown hidden, a hold where
+// the boss is for the given time, then the phase's waypoints.
+void SettleBossPhase(EnemyEx* boss, float holdSeconds,
+                     const boost::function<EnemyEx::NextPos(EnemyEx::MoveParam*)>& next);
 // The boss's offset from the enemy generator (from the centre without one).
 D3DXVECTOR3 BossOffsetFromGenerator(const EnemyEx* boss);
 // A uniform number in [0, 1) from two 15-bit draws.

@@ -117,3 +117,68 @@ void RestartAnimationTrack0(ID3DXAnimationController* animation, float speed) {
     animation->ResetTime();
     animation->AdvanceTime(0.0, nullptr);
 }
+
+int InitializeMeshEnemy(EnemyEx* enemy, int param, const char* meshId, const wchar_t* shapeSetName, int64_t score) {
+    enemy->Enemy::Initialize(param);
+    SetEnemyMesh(enemy, meshId);
+    CreateEnemyBody(enemy, shapeSetName);
+    enemy->score = score;
+    return 0;
+}
+
+void RunStoredStep(const boost::function<void(float)>& step, float dt) {
+    if (step.empty()) return;
+    const boost::function<void(float)> copy = step;
+    copy(dt);
+}
+
+void TurnAnimation::ResetTurnAnimation() {
+    animationState = 0;
+    blendTimer = -1.0f;
+    currentTrack = -1;
+    currentSet = -1;
+    rampStart = rampEnd = rampValue = 0.0;
+}
+
+void TurnAnimation::EnterAnimationState(ID3DXAnimationController* animation, int state, double start, double end) {
+    animationState = state;
+    rampStart = start;
+    rampEnd = end;
+    rampValue = start;
+    blendTimer = 0.0f;
+    currentTrack = 0;
+    if (!animation) return;
+    currentSet = PlayTurnSet(state);
+    RestartAnimationTrack0(animation, static_cast<float>(trackSpeed_));
+}
+
+void TurnAnimation::StepTurnAnimation(ID3DXAnimationController* animation, float sideSpeed, float dt) {
+    const double now = animation ? animation->GetTime() : 0.0;
+    if (sideSpeed < neutralSpeed_) {
+        if (animationState != 2 && animationState != 3) EnterAnimationState(animation, 2, now, 1.0);
+    } else if (sideSpeed > neutralSpeed_) {
+        if (animationState != 5 && animationState != 6) EnterAnimationState(animation, 5, now, 1.0);
+    } else {
+        switch (animationState) {
+        case 1: case 4: case 7: break;
+        case 2: EnterAnimationState(animation, 4, rampValue, 0.0); break;
+        case 3: EnterAnimationState(animation, 4, 1.0, 0.0); break;
+        case 5: EnterAnimationState(animation, 7, rampValue, 0.0); break;
+        case 6: EnterAnimationState(animation, 7, 1.0, 0.0); break;
+        default: EnterAnimationState(animation, 1, 0.0, 1.0); break;
+        }
+    }
+
+    if (animation && currentTrack >= 0) animation->SetTrackWeight(currentTrack, 1.0f);
+    if (blendTimer >= 0.0f) {
+        blendTimer += dt;
+        if (blendTimer >= 1.0f) {
+            blendTimer = -1.0f;
+            const int next = animationState == 2 ? 3 : animationState == 5 ? 6
+                             : (animationState == 4 || animationState == 7) ? 1 : -1;
+            if (next >= 0) EnterAnimationState(animation, next, 0.0, 1.0);
+        }
+    }
+    rampValue += (rampEnd - rampStart) * dt;
+    if (animation && currentTrack >= 0) animation->SetTrackPosition(currentTrack, rampValue * trackSpeed_);
+}

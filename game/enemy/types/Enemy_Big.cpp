@@ -21,11 +21,7 @@ Enemy_Big::Enemy_Big(Quorvex::ObjectManager* objectManager, Quorvex::IAreaManage
 Enemy_Big::~Enemy_Big() = default;
 
 int Enemy_Big::Initialize(int param) {
-    Enemy::Initialize(param);
-    SetEnemyMesh(this, "Mesh_Fairy");
-    CreateEnemyBody(this, L"EnemyFighterBig");
-    score = kScore;
-    return 0;
+    return InitializeMeshEnemy(this, param, "Mesh_Fairy", L"EnemyFighterBig", kScore);
 }
 
 void Enemy_Big::LaunchFrom(const EnemySpawnParam& record) {
@@ -43,10 +39,7 @@ float Enemy_Big::AttackTime() const { return attacks.empty() ? hoverTime : (*att
 
 void Enemy_Big::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
-    Enemy::Update(dt);
-    UpdateAttacks(dt);
-    if (age >= kAgeLimit) Vanish();
-    if (IsRemoveRequested()) return;
+    if (!UpdateInPlay(dt, kAgeLimit)) return;
     if (bigPhase == PhaseHovering) {
         hoverTime += dt;
         if (AttackTime() >= kAttackTime) NextPhase();

@@ -34,11 +34,7 @@ Enemy_Fesko::Enemy_Fesko(Quorvex::ObjectManager* objectManager, Quorvex::IAreaMa
 Enemy_Fesko::~Enemy_Fesko() { onPhase.clear(); }
 
 int Enemy_Fesko::Initialize(int param) {
-    Enemy::Initialize(param);
-    SetEnemyMesh(this, "Mesh_Fairy");
-    CreateEnemyBody(this, L"EnemyFighterBig");
-    score = 1200;
-    return 0;
+    return InitializeMeshEnemy(this, param, "Mesh_Fairy", L"EnemyFighterBig", 1200);
 }
 
 void Enemy_Fesko::LaunchFrom(const EnemySpawnParam& record) { Launch(record.position, record.manager); }
@@ -70,13 +66,8 @@ void Enemy_Fesko::Update(float dt) {
     // A time-out ends the phase as a kill would.
     if (StepBossPhaseClock(phaseTime, phaseLimit, dt)) OnPhaseLifeZero();
     if (age >= kMaxAge) Vanish();
-    if (!onPhase.empty()) {
-        // The callback may switch the phase and replace itself.
-        const boost::function<void(float)> step = onPhase;
-        step(dt);
-    }
-    aura.intensity = 0.5f;
-    UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);
+    RunStoredStep(onPhase, dt);
+    UpdateAuraSince(dt, before, aura);
     hitCooldown = std::max(hitCooldown - dt, 0.0f);
 }
 
@@ -143,10 +134,8 @@ void Enemy_Fesko::SetPhase(int n) {
         break;
     }
 
-    SetBossTimeLimit(-1.0f);
     // Every phase begins with a hold where the boss is.
-    HoldBossInPlace(this, kPhaseHold);
-    mp->nextPos = next;
+    SettleBossPhase(this, kPhaseHold, next);
 }
 
 void Enemy_Fesko::OnPathEnd(EnemyEx::MoveParam*) {

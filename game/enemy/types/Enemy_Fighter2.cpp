@@ -52,7 +52,7 @@ void LerpClamped(D3DXVECTOR3& out, const D3DXVECTOR3& from, const D3DXVECTOR3& t
 Enemy_Fighter2::Enemy_Fighter2(Quorvex::ObjectManager* objectManager, Quorvex::IAreaManager* areaManager,
                                const Quorvex::AreaPos& position, EnemyGenerator_Derive* generator_,
                                EnemyListSet* listSet_)
-    : EnemyEx(objectManager, areaManager, position, generator_, listSet_) {}
+    : EnemyEx(objectManager, areaManager, position, generator_, listSet_), TurnAnimation(kNeutralSpeed, kTrackSpeed) {}
 
 Enemy_Fighter2::~Enemy_Fighter2() {
     ReleaseAnimation();
@@ -116,12 +116,8 @@ void Enemy_Fighter2::SetLook(int newLook) {
                                             mesh.GetMesh(), "Mesh_fairy_j");
     }
 
-    blendTimer = -1.0f;
     look = newLook;
-    rampStart = rampEnd = rampValue = 0.0;
-    animationState = 0;
-    currentTrack = -1;
-    currentSet = -1;
+    ResetTurnAnimation();
 }
 
 Quorvex::AdditionalMaterial Enemy_Fighter2::MakeFairyJLayer(Quorvex::MeshUnit* meshUnit) {
@@ -132,11 +128,7 @@ Quorvex::AdditionalMaterial Enemy_Fighter2::MakeFairyJLayer(Quorvex::MeshUnit* m
 
 void Enemy_Fighter2::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
-    Enemy::Update(dt);
-    UpdateAttacks(dt);
-    if (age >= kAgeLimit) Vanish();
-    // Gone (path used up, aged out): no more shots from where it left.
-    if (IsRemoveRequested()) return;
+    if (!UpdateInPlay(dt, kAgeLimit)) return;
 
     if (attackType == kAimedBursts) FireAimedBursts(dt);
     if (attackType == kCrossVolleys) FireCrossVolleys(dt);
@@ -242,57 +234,9 @@ void Enemy_Fighter2::FireDiagonalStep(ShotSpawnParam& record, int step, int coun
     record.orientation = base;
 }
 
-void Enemy_Fighter2::EnterAnimationState(int newState, double start, double end) {
-    animationState = newState;
-    rampStart = start;
-    rampEnd = end;
-    rampValue = start;
-    blendTimer = 0.0f;
-    currentTrack = 0;
-    if (!animation) return;
-    currentSet = PlayAnimationState(0, newState);
-    RestartAnimationTrack0(animation, static_cast<FLOAT>(kTrackSpeed));
-}
-
 void Enemy_Fighter2::UpdateAnimation(float dt) {
     EnsureAnimation();
-    const float v = velocity.x;
-    const double now = animation ? animation->GetTime() : 0.0;
-    if (v < kNeutralSpeed) {
-        if (animationState != 2 && animationState != 3) EnterAnimationState(2, now, 1.0);
-    } else if (v > kNeutralSpeed) {
-        if (animationState != 5 && animationState != 6) EnterAnimationState(5, now, 1.0);
-    } else {
-        switch (animationState) {
-        case 1:
-        case 4:
-        case 7: break;
-        case 2: EnterAnimationState(4, rampValue, 0.0); break;
-        case 3: EnterAnimationState(4, 1.0, 0.0); break;
-        case 5: EnterAnimationState(7, rampValue, 0.0); break;
-        case 6: EnterAnimationState(7, 1.0, 0.0); break;
-        default: EnterAnimationState(1, 0.0, 1.0); break;
-        }
-    }
-
-    if (animation && currentTrack >= 0) animation->SetTrackWeight(currentTrack, 1.0f);
-    if (blendTimer >= 0.0f) {
-        blendTimer += dt;
-        if (blendTimer >= 1.0f) {
-            blendTimer = -1.0f;
-            int next = -1;
-            switch (animationState) {
-            case 2: next = 3; break;
-            case 5: next = 6; break;
-            case 4:
-            case 7: next = 1; break;
-            default: break;
-            }
-            if (next >= 0) EnterAnimationState(next, 0.0, 1.0);
-        }
-    }
-    rampValue += (rampEnd - rampStart) * dt;
-    if (animation && currentTrack >= 0) animation->SetTrackPosition(currentTrack, rampValue * kTrackSpeed);
+    StepTurnAnimation(animation, velocity.x, dt);
 }
 
 int Enemy_Fighter2::PlayAnimationState(int track, int) {

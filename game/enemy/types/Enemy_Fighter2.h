@@ -6,11 +6,12 @@
 #include "engine/assets/AdditionalMaterial.h"
 #include "game/enemy/AuraParam.h"
 #include "game/enemy/EnemyEx.h"
+#include "game/enemy/types/EnemyTypeCommon.h"
 
 class Fighter2BehaviorParam;
 struct ShotSpawnParam;
 
-class Enemy_Fighter2 : public EnemyEx {
+class Enemy_Fighter2 : public EnemyEx, public TurnAnimation {
 public:
     static constexpr float kLife = 100.0f;
     static constexpr int64_t kScore = 12;
@@ -86,18 +87,13 @@ public:
     AuraParam aura;
     Fighter2BehaviorParam* behavior = nullptr;  // owned
     ID3DXAnimationController* animation = nullptr;  // counted
-    int32_t animationState = 0;
-    float blendTimer = -1.0f;
-    int32_t currentTrack = -1;
-    int32_t currentSet = -1;
-    double rampStart = 0.0;
-    double rampEnd = 0.0;
-    double rampValue = 0.0;
+
+protected:
+    int PlayTurnSet(int state) override { return PlayAnimationState(0, state); }
 
 private:
     void EnsureAnimation();
     void ReleaseAnimation();
-    void EnterAnimationState(int state, double start, double end);
     // The shot aim toward the target's predicted point, smoothed after the
     // first one of a run.
     void TakeAim(float dt, float jitterDegrees);

@@ -30,11 +30,7 @@ Enemy_Fighter3::Enemy_Fighter3(Quorvex::ObjectManager* objectManager, Quorvex::I
 Enemy_Fighter3::~Enemy_Fighter3() { stateStep.clear(); }
 
 int Enemy_Fighter3::Initialize(int param) {
-    Enemy::Initialize(param);
-    SetEnemyMesh(this, "Mesh_Fairy");
-    CreateEnemyBody(this, L"EnemyFighter");
-    score = kScore;
-    return 0;
+    return InitializeMeshEnemy(this, param, "Mesh_Fairy", L"EnemyFighter", kScore);
 }
 
 void Enemy_Fighter3::LaunchFrom(const EnemySpawnParam& record) {
@@ -92,17 +88,9 @@ void Enemy_Fighter3::AdvanceState() {
 
 void Enemy_Fighter3::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
-    Enemy::Update(dt);
-    UpdateAttacks(dt);
-    if (age >= kAgeLimit) Vanish();
-    if (IsRemoveRequested()) return;
-    if (!stateStep.empty()) {
-        // The step may change the state (and with it the stored step).
-        const boost::function<void(float)> step = stateStep;
-        step(dt);
-    }
-    aura.intensity = 0.5f;
-    UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);
+    if (!UpdateInPlay(dt, kAgeLimit)) return;
+    RunStoredStep(stateStep, dt);
+    UpdateAuraSince(dt, before, aura);
 }
 
 void Enemy_Fighter3::HoverStep(float dt) {

@@ -52,12 +52,8 @@ void Enemy_Fighter4::Launch(const D3DXQUATERNION& orientation, const Quorvex::Ar
 
 void Enemy_Fighter4::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
-    Enemy::Update(dt);
-    UpdateAttacks(dt);
-    if (age >= kAgeLimit) Vanish();
-    if (IsRemoveRequested()) return;
-    aura.intensity = 0.5f;
-    UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);
+    if (!UpdateInPlay(dt, kAgeLimit)) return;
+    UpdateAuraSince(dt, before, aura);
 }
 
 void Enemy_Fighter4::Hit(Quorvex::Object* hitter) {

@@ -329,9 +329,7 @@ void Enemy_Gralle::SetPhase(int n) {
     wallTimer = 0.0f;
     wallClock = 0.0f;
     hitGuard = kHitGuard;
-    SetBossTimeLimit(-1.0f);
-    HoldBossInPlace(this, 1.0f);
-    mp->nextPos = next;
+    SettleBossPhase(this, 1.0f, next);
 }
 
 void Enemy_Gralle::EndPhase() {
@@ -394,8 +392,7 @@ D3DXVECTOR3 Enemy_Gralle::PoolMotion() const {
 void Enemy_Gralle::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
     RunPhaseFrame(dt);
-    aura.intensity = 0.5f;
-    UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);
+    UpdateAuraSince(dt, before, aura);
     const D3DXVECTOR3 carry = PoolMotion() + velocity * dt;
     flare.Update(dt, carry);
     for (EffectObject* effect : heldEffects) effect->Shift(carry);

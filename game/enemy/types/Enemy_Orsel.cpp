@@ -62,6 +62,16 @@ void Enemy_Orsel::CircleRecord::Reset() {
     doll = nullptr;
 }
 
+void Enemy_Orsel::StepRecord::NextLaunch(int launches, float gap, float pause) {
+    if (++index < launches) {
+        cooldown += gap;
+    } else {
+        volleys += 1;
+        index = 0;
+        cooldown += pause;
+    }
+}
+
 void Enemy_Orsel::ResetParamRecord(ParamRecord& record) { record = ParamRecord(); }
 
 // ---------------------------------------------------------------------------
@@ -69,7 +79,7 @@ void Enemy_Orsel::ResetParamRecord(ParamRecord& record) { record = ParamRecord()
 
 Enemy_Orsel::Enemy_Orsel(Quorvex::ObjectManager* objectManager, Quorvex::IAreaManager* areaManager,
                          const Quorvex::AreaPos& position, EnemyGenerator_Derive* generator_, EnemyListSet* /*listSet*/)
-    : PooledEnemy(objectManager, areaManager, position, generator_, nullptr) {
+    : PooledEnemy(objectManager, areaManager, position, generator_, nullptr), TurnAnimation(kTurnSpeed, kTrackSpeed) {
     // A pooled boss stays out of the world until its launch.
     RequestRemove(true);
 }
@@ -85,17 +95,7 @@ Enemy_Orsel::~Enemy_Orsel() {
     animation = nullptr;
 }
 
-int Enemy_Orsel::Initialize(int param) {
-    Enemy::Initialize(param);
-    SetUpdatePriority(750);
-    m_orientation = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
-    m_life = 100.0f;
-    m_gauge = 100.0f;
-    SetEnemyMesh(this, "Mesh_Orsel");
-    CreateEnemyBody(this, L"EnemyFighterBig");
-    score = kScore;
-    return 0;
-}
+int Enemy_Orsel::Initialize(int param) { return InitializeBigBoss(this, param, "Mesh_Orsel", kScore); }
 
 void Enemy_Orsel::LaunchFrom(const EnemySpawnParam& record) { Launch(record.position); }
 
@@ -108,10 +108,7 @@ void Enemy_Orsel::Launch(const Quorvex::AreaPos& position) {
     dollRecords[0].position = position;
     m_areaPos = position;
     SetPhase(1);
-    blendTimer = -1.0f;
-    animationState = 0;
-    rampStart = rampEnd = rampValue = 0.0;
-    currentTrack = currentSet = -1;
+    ResetTurnAnimation();
     if (g_pEnvironment2) g_pEnvironment2->currentBoss = this;
 }
 
@@ -136,13 +133,8 @@ void Enemy_Orsel::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
     Enemy::Update(dt);
     UpdateAttacks(dt);
-    if (!phaseStep.empty()) {
-        // The step may change the phase, which replaces the callback.
-        const boost::function<void(float)> step = phaseStep;
-        step(dt);
-    }
-    aura.intensity = 0.5f;
-    UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);
+    RunStoredStep(phaseStep, dt);
+    UpdateAuraSince(dt, before, aura);
     if (target) m_orientation = MakeAimQuaternion(m_areaPos, target->GetAreaPos());
     UpdateAnimation(dt);
     invulnerableTime = std::max(invulnerableTime - dt, 0.0f);
@@ -233,9 +225,7 @@ void Enemy_Orsel::SetPhase(int n) {
     for (StepRecord& step : steps) step = StepRecord();
     BossExplodeStageObjects(generator);
     invulnerableTime = kInvulnerableTime;
-    SetBossTimeLimit(-1.0f);
-    HoldBossInPlace(this, kHoldTime);
-    mp->nextPos = next;
+    SettleBossPhase(this, kHoldTime, next);
 }
 
 void Enemy_Orsel::OnPhaseLifeEmpty() {
@@ -376,71 +366,49 @@ void Enemy_Orsel::EmitterStreams2(float dt) { EmitterStreamsCommon(dollRecords[1
 // ---------------------------------------------------------------------------
 // Doll patterns
 
-Enemy_Fighter2* Enemy_Orsel::LaunchDoll(const Quorvex::AreaPos& at, float k) {
+Enemy_Fighter2* Enemy_Orsel::LaunchDoll(const Quorvex::AreaPos& at, float k,
+                                        const std::function<void(Enemy_Fighter2*)>& behave) {
     Enemy_Fighter2* doll = generator ? generator->LaunchFighter2(at) : nullptr;
     if (!doll) return nullptr;
     const float v = *doll->GetGauge2() * k;
     doll->SetLife(v);
     *doll->GetGauge2() = v;
+    behave(doll);
+    doll->SetLook(1);
+    AddEnemiesAppeared(1);
     return doll;
 }
 
 Enemy_Fighter2* Enemy_Orsel::LaunchOrbitDoll(const Quorvex::AreaPos& at, const D3DXQUATERNION& orientation,
                                              const D3DXVECTOR3& v, float orbitAngle) {
-    Enemy_Fighter2* doll = LaunchDoll(at, 2.0f);
-    if (!doll) return nullptr;
-    Enemy_OrselDoll::SetOrbitBehavior(doll, orientation, v, orbitAngle);
-    doll->SetLook(1);
-    AddEnemiesAppeared(1);
-    return doll;
+    return LaunchDoll(at, 2.0f, [&](Enemy_Fighter2* doll) {
+        Enemy_OrselDoll::SetOrbitBehavior(doll, orientation, v, orbitAngle);
+    });
 }
 
 Enemy_Fighter2* Enemy_Orsel::LaunchThrownDoll(const Quorvex::AreaPos& at, const D3DXQUATERNION& orientation,
                                               const D3DXVECTOR3& v) {
-    Enemy_Fighter2* doll = LaunchDoll(at, 2.5f);
-    if (!doll) return nullptr;
-    Enemy_OrselDoll::SetThrownBehavior(doll, orientation, v);
-    doll->SetLook(1);
-    AddEnemiesAppeared(1);
-    return doll;
+    return LaunchDoll(at, 2.5f, [&](Enemy_Fighter2* doll) { Enemy_OrselDoll::SetThrownBehavior(doll, orientation, v); });
 }
 
 Enemy_Fighter2* Enemy_Orsel::LaunchHomingDoll(const Quorvex::AreaPos& at) {
-    Enemy_Fighter2* doll = LaunchDoll(at, 10.0f);
-    if (!doll) return nullptr;
-    Enemy_OrselDoll::SetHomingBehavior(doll);
-    doll->SetLook(1);
-    AddEnemiesAppeared(1);
-    return doll;
+    return LaunchDoll(at, 10.0f, &Enemy_OrselDoll::SetHomingBehavior);
 }
 
 Enemy_Fighter2* Enemy_Orsel::LaunchLaserDoll(const Quorvex::AreaPos& at, const D3DXQUATERNION& orientation,
                                              const D3DXVECTOR3& v) {
-    Enemy_Fighter2* doll = LaunchDoll(at, 1.5f);
-    if (!doll) return nullptr;
-    Enemy_OrselDoll::SetLaserBehavior(doll, orientation, v);
-    doll->SetLook(1);
-    AddEnemiesAppeared(1);
-    return doll;
+    return LaunchDoll(at, 1.5f, [&](Enemy_Fighter2* doll) { Enemy_OrselDoll::SetLaserBehavior(doll, orientation, v); });
 }
 
 Enemy_Fighter2* Enemy_Orsel::LaunchCrossDoll(const Quorvex::AreaPos& at, const D3DXQUATERNION& orientation,
                                              const D3DXVECTOR3& v, float attackDelay) {
-    Enemy_Fighter2* doll = LaunchDoll(at, 3.0f);
-    if (!doll) return nullptr;
-    Enemy_OrselDoll::SetCrossBehavior(doll, orientation, v, attackDelay);
-    doll->SetLook(1);
-    AddEnemiesAppeared(1);
-    return doll;
+    return LaunchDoll(at, 3.0f, [&](Enemy_Fighter2* doll) {
+        Enemy_OrselDoll::SetCrossBehavior(doll, orientation, v, attackDelay);
+    });
 }
 
 Enemy_Fighter2* Enemy_Orsel::LaunchHeldDoll(const Quorvex::AreaPos& at) {
-    Enemy_Fighter2* doll = LaunchDoll(at, 50.0f);
-    if (!doll) return nullptr;
-    Enemy_OrselDoll::SetHeldBehavior(doll);
-    doll->SetLook(1);
-    AddEnemiesAppeared(1);
-    return doll;
+    return LaunchDoll(at, 50.0f, &Enemy_OrselDoll::SetHeldBehavior);
 }
 
 void Enemy_Orsel::DollTrios(float dt) {
@@ -474,13 +442,7 @@ void Enemy_Orsel::DollFan(float dt) {
         const D3DXQUATERNION q = Quorvex::YawPitchRollQuaternion(yaw, pitch, 0.0f);
         const D3DXVECTOR3 v = Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, 100.0f + 200.0f * BossRandom()), q);
         LaunchThrownDoll(m_areaPos, q, v);
-        if (++s.index < n) {
-            s.cooldown += 0.15f;
-        } else {
-            s.volleys += 1;
-            s.index = 0;
-            s.cooldown += pause;
-        }
+        s.NextLaunch(n, 0.15f, pause);
     }
     s.time += dt;
 }
@@ -496,11 +458,7 @@ void Enemy_Orsel::DollPentagon(float dt) {
         const float a = s.index * kTwoPi / 5.0f;
         LaunchHomingDoll(m_areaPos.Translated(
             Quorvex::RotateByQuaternion(D3DXVECTOR3(200.0f * std::sin(a), 200.0f * std::cos(a), 0.0f), aim)));
-        s.cooldown += interval;
-        if (++s.index >= 5) {
-            s.volleys += 1;
-            s.index = 0;
-        }
+        s.NextLaunch(5, interval, interval);
     }
     s.time += dt;
 }
@@ -516,13 +474,7 @@ void Enemy_Orsel::DollFan2(float dt) {
         const D3DXQUATERNION q = Quorvex::YawPitchRollQuaternion(kPi / 2.0f + s.index * kPi / n, -kPi / 2.0f, 0.0f);
         const D3DXVECTOR3 v = Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, 150.0f + 50.0f * BossRandom()), q);
         LaunchLaserDoll(m_areaPos, q, v);
-        if (++s.index < n) {
-            s.cooldown += 0.25f;
-        } else {
-            s.volleys += 1;
-            s.index = 0;
-            s.cooldown += pause;
-        }
+        s.NextLaunch(n, 0.25f, pause);
     }
     s.time += dt;
 }
@@ -547,11 +499,7 @@ void Enemy_Orsel::DollCross(float dt) {
                 BossTurn(Quorvex::YawPitchRollQuaternion(kPi - sx * 0.17453294f, -sy * 0.122173056f, 0.0f), roll);
             LaunchCrossDoll(m_areaPos.Translated(start), facing, v, 0.1f * k);
         }
-        s.cooldown += interval;
-        if (++s.index >= 2) {
-            s.volleys += 1;
-            s.index = 0;
-        }
+        s.NextLaunch(2, interval, interval);
     }
     s.time += dt;
 }
@@ -704,49 +652,14 @@ void Enemy_Orsel::DollCircleBarrage(float dt) {
 // ---------------------------------------------------------------------------
 // Animation
 
-void Enemy_Orsel::EnterAnimationState(int state, double start, double end) {
-    animationState = state;
-    rampStart = start;
-    rampEnd = end;
-    rampValue = start;
-    blendTimer = 0.0f;
-    currentTrack = 0;
-    if (!animation) return;
-    // One set for every state.
-    currentSet = PlayAnimationSetOnTrack(animation, 0, "AnimationSet_orsel");
+int Enemy_Orsel::PlayTurnSet(int) {
+    const int set = PlayAnimationSetOnTrack(animation, 0, "AnimationSet_orsel");
     animation->SetTrackPosition(0, 0.0);
-    RestartAnimationTrack0(animation, kTrackSpeed);
+    return set;
 }
 
 // The small fairy's turning machine on the boss's own controller.
 void Enemy_Orsel::UpdateAnimation(float dt) {
     EnsureEnemyAnimation(this, animation);
-    const float v = velocity.x;
-    const double now = animation ? animation->GetTime() : 0.0;
-    if (v < kTurnSpeed) {
-        if (animationState != 2 && animationState != 3) EnterAnimationState(2, now, 1.0);
-    } else if (v > kTurnSpeed) {
-        if (animationState != 5 && animationState != 6) EnterAnimationState(5, now, 1.0);
-    } else {
-        switch (animationState) {
-        case 1: case 4: case 7: break;
-        case 2: EnterAnimationState(4, rampValue, 0.0); break;
-        case 3: EnterAnimationState(4, 1.0, 0.0); break;
-        case 5: EnterAnimationState(7, rampValue, 0.0); break;
-        case 6: EnterAnimationState(7, 1.0, 0.0); break;
-        default: EnterAnimationState(1, 0.0, 1.0); break;
-        }
-    }
-    if (animation) animation->SetTrackWeight(0, 1.0f);
-    if (blendTimer >= 0.0f) {
-        blendTimer += dt;
-        if (blendTimer >= 1.0f) {
-            blendTimer = -1.0f;
-            const int next = animationState == 2 ? 3 : animationState == 5 ? 6
-                             : (animationState == 4 || animationState == 7) ? 1 : -1;
-            if (next >= 0) EnterAnimationState(next, 0.0, 1.0);
-        }
-    }
-    rampValue += (rampEnd - rampStart) * dt;
-    if (animation) animation->SetTrackPosition(0, rampValue * kTrackSpeed);
+    StepTurnAnimation(animation, velocity.x, dt);
 }

@@ -5,17 +5,19 @@
 // launch and steer.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <boost/function.hpp>
 
 #include "game/enemy/AuraParam.h"
+#include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/PooledEnemy.h"
 
 class Enemy_Fighter2;
 struct ID3DXAnimationController;
 
-class Enemy_Orsel : public PooledEnemy {
+class Enemy_Orsel : public PooledEnemy, public TurnAnimation {
 public:
     static constexpr float kLaunchLife = 4000.0f;
     static constexpr int64_t kScore = 6000;
@@ -40,6 +42,10 @@ public:
     // A doll pattern's state: started, total time, cooldown, volleys so far
     // and the index within the volley (or launches).
     struct StepRecord {
+        // One launch done: the next after gap, or after the volley's last
+        // launch the pause and the count of volleys on.
+        void NextLaunch(int launches, float gap, float pause);
+
         uint8_t started = 0;
         float time = 0.0f;
         float cooldown = 0.0f;
@@ -130,26 +136,23 @@ public:
     StepRecord steps[3];
     CircleRecord circle;
     ID3DXAnimationController* animation = nullptr;  // counted
-    int32_t animationState = 0;
-    float blendTimer = -1.0f;
-    int32_t currentTrack = -1;
-    int32_t currentSet = -1;
-    double rampStart = 0.0;
-    double rampEnd = 0.0;
-    double rampValue = 0.0;
+    // The turning state that follows the controller comes from TurnAnimation.
 
 protected:
     void LaunchFrom(const EnemySpawnParam& record) override;
+    // One set for every state.
+    int PlayTurnSet(int state) override;
 
 private:
     // The phase timer at the head of every step: false when the time-out
     // moved the phase on (the step then stops).
     bool StepHead();
     bool PatternsActive() const;
-    // The fairy from the list set with the doll's life factor applied.
-    Enemy_Fighter2* LaunchDoll(const Quorvex::AreaPos& at, float lifeFactor);
+    // The fairy from the list set with the doll's life factor applied, given
+    // its behaviour, in the doll look and counted as appeared.
+    Enemy_Fighter2* LaunchDoll(const Quorvex::AreaPos& at, float lifeFactor,
+                               const std::function<void(Enemy_Fighter2*)>& behave);
     void Explode(float size);
-    void EnterAnimationState(int state, double start, double end);
     void EmitterStreamsCommon(ParamRecord& record, bool second, float dt);
     void FireShot(const Quorvex::AreaPos& from, const D3DXQUATERNION& orientation, float speed, int colour);
 };

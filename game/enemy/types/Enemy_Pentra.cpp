@@ -42,11 +42,7 @@ Enemy_Pentra::Enemy_Pentra(Quorvex::ObjectManager* objectManager, Quorvex::IArea
 Enemy_Pentra::~Enemy_Pentra() = default;
 
 int Enemy_Pentra::Initialize(int param) {
-    Enemy::Initialize(param);
-    SetEnemyMesh(this, "Mesh_Pentra");
-    CreateEnemyBody(this, L"EnemyFighter");
-    score = kScore;
-    return 0;
+    return InitializeMeshEnemy(this, param, "Mesh_Pentra", L"EnemyFighter", kScore);
 }
 
 void Enemy_Pentra::Launch(const Quorvex::AreaPos& start, const D3DXQUATERNION& orientation,
@@ -114,10 +110,8 @@ void Enemy_Pentra::SetPhase(int n) {
     shotStateA.Reset(level);
     shotStateB.Reset(level);
     shotStateC.Reset(level);
-    SetBossTimeLimit(-1.0f);
     hitGuard = kHitGuard;
-    HoldBossInPlace(this, 1.0f);
-    mp->nextPos = next;
+    SettleBossPhase(this, 1.0f, next);
 }
 
 void Enemy_Pentra::EndPhase() {
@@ -173,8 +167,7 @@ void Enemy_Pentra::NextPhase(EnemyEx::MoveParam*) {
 void Enemy_Pentra::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
     RunPhaseFrame(dt);
-    aura.intensity = 0.5f;
-    UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);
+    UpdateAuraSince(dt, before, aura);
     // Always faces the player.
     if (target) m_orientation = MakeAimQuaternion(GetWorldPosition(), GetTargetPosition());
     hitGuard = std::max(hitGuard - dt, 0.0f);

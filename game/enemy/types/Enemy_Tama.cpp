@@ -20,11 +20,7 @@ Enemy_Tama::Enemy_Tama(Quorvex::ObjectManager* objectManager, Quorvex::IAreaMana
 Enemy_Tama::~Enemy_Tama() = default;
 
 int Enemy_Tama::Initialize(int param) {
-    Enemy::Initialize(param);
-    SetEnemyMesh(this, "Mesh_Tama");
-    CreateEnemyBody(this, L"EnemyFighterBig");
-    score = kScore;
-    return 0;
+    return InitializeMeshEnemy(this, param, "Mesh_Tama", L"EnemyFighterBig", kScore);
 }
 
 void Enemy_Tama::LaunchFrom(const EnemySpawnParam& record) {
@@ -40,10 +36,7 @@ void Enemy_Tama::LaunchFrom(const EnemySpawnParam& record) {
 
 void Enemy_Tama::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
-    Enemy::Update(dt);
-    UpdateAttacks(dt);
-    if (age >= kAgeLimit) Vanish();
-    if (IsRemoveRequested()) return;
+    if (!UpdateInPlay(dt, kAgeLimit)) return;
     if (firing && age >= kStreamStart && age < kStreamEnd) ReleaseKetamas(dt);
     aura.intensity = 1.0f;
     UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);

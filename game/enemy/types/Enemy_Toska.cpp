@@ -117,17 +117,7 @@ Enemy_Toska::~Enemy_Toska() {
     animation = nullptr;
 }
 
-int Enemy_Toska::Initialize(int param) {
-    Enemy::Initialize(param);
-    SetUpdatePriority(750);
-    m_orientation = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
-    m_life = 100.0f;
-    m_gauge = 100.0f;
-    SetEnemyMesh(this, "Mesh_Toska");
-    CreateEnemyBody(this, L"EnemyFighterBig");
-    score = kScore;
-    return 0;
-}
+int Enemy_Toska::Initialize(int param) { return InitializeBigBoss(this, param, "Mesh_Toska", kScore); }
 
 void Enemy_Toska::Launch(const Quorvex::AreaPos& position) {
     Launch(position, D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f), GetObjectManager());
@@ -166,13 +156,8 @@ void Enemy_Toska::Update(float dt) {
     const Quorvex::AreaPos before = m_areaPos;
     Enemy::Update(dt);
     UpdateAttacks(dt);
-    if (!phaseCallback.empty()) {
-        // The step may change the phase, which replaces the callback.
-        const boost::function<void(float)> step = phaseCallback;
-        step(dt);
-    }
-    aura.intensity = 0.5f;
-    UpdateAura(dt, Quorvex::AreaPos::Difference(m_areaPos, before), aura);
+    RunStoredStep(phaseCallback, dt);
+    UpdateAuraSince(dt, before, aura);
     if (target) m_orientation = AimFrom(m_areaPos);
     UpdateAnimation(dt);
     hitGuard = std::max(hitGuard - dt, 0.0f);
@@ -303,10 +288,8 @@ void Enemy_Toska::SetPhase(int n) {
 
     ClearPhaseState();
     BossExplodeStageObjects(generator);
-    SetBossTimeLimit(-1.0f);
     hitGuard = kInvulnerableTime;
-    HoldBossInPlace(this, kHoldTime);
-    mp->nextPos = next;
+    SettleBossPhase(this, kHoldTime, next);
     if (vanishNow) Vanish();
 }
 

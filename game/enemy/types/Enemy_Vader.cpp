@@ -13,11 +13,7 @@ Enemy_Vader::Enemy_Vader(Quorvex::ObjectManager* objectManager, Quorvex::IAreaMa
 Enemy_Vader::~Enemy_Vader() = default;
 
 int Enemy_Vader::Initialize(int param) {
-    Enemy::Initialize(param);
-    SetEnemyMesh(this, "Mesh_Fairy");
-    CreateEnemyBody(this, L"EnemyFighter");
-    score = kScore;
-    return 0;
+    return InitializeMeshEnemy(this, param, "Mesh_Fairy", L"EnemyFighter", kScore);
 }
 
 void Enemy_Vader::LaunchFrom(const EnemySpawnParam& record) {
