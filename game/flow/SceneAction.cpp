@@ -188,6 +188,7 @@ void SceneAction::ReleaseWorld() {
     registry.gameManager.Clear();
     registry.pauseScene.Clear();
     registry.scoreMarkerFactory.Clear();
+    if (MarkerGenerator* markers = registry.markerGenerator.Get()) markers->ForgetAllEnemies();
     registry.markerGenerator.Clear();
     registry.enemyGenerator.Clear();
     registry.effectGenerator.Clear();

@@ -307,6 +307,20 @@ void MarkerGenerator::ForgetEnemy(Character* enemy) {
     if (m_marked.erase(enemy)) Drop(enemy);
 }
 
+void MarkerGenerator::ForgetAllEnemies() {
+    std::vector<Marker*> inUse;
+    std::set<Character*> marked;
+    std::vector<EnemyInfo> candidates;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        inUse.assign(m_inUse.begin(), m_inUse.end());
+        marked.swap(m_marked);
+        candidates.swap(m_candidates);
+    }
+    for (Marker* marker : inUse) marker->ReturnToPool();
+    for (Character* enemy : marked) Drop(enemy);
+}
+
 std::vector<MarkerGenerator::EnemyInfo> MarkerGenerator::CopyEnemyList() const {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
     return m_candidates;

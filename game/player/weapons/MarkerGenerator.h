@@ -132,6 +132,10 @@ public:
     // -1 when every marker is in use.
     int AttachMarker(Character* enemy, float amount, int type);
     void ForgetEnemy(Character* enemy);
+    // Lets go of every enemy it holds (locks, marks, candidates). Enemies hold
+    // the player and the player holds this generator, so the world's teardown
+    // calls this to let the three be destroyed.
+    void ForgetAllEnemies();
     std::vector<EnemyInfo> CopyEnemyList() const;
     // The lock list: the markers in use, in address order.
     std::vector<Marker*> CopyInUseMarkers() const;

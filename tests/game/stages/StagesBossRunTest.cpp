@@ -160,7 +160,10 @@ private:
             PostQuitMessage(0);
             return;
         }
-        (manager->*kPlans[m_plan].request)();
+        // Through a local: GCC's bounds check misreads a member-function
+        // pointer called straight out of the table.
+        void (GameManager::*request)() = kPlans[m_plan].request;
+        (manager->*request)();
     }
 
     int m_plan = -1;
