@@ -9,8 +9,10 @@
 #include "engine/core/render/DrawBuilders.h"
 #include "engine/core/render/DrawMeshInfo.h"
 #include "game/enemy/AttackParam.h"
+#include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
+#include "game/player/weapons/Bullet_Nuke.h"
 #include "game/world/CollisionShapeSet.h"
 
 void CreateEnemyBody(Object3D* enemy, const wchar_t* shapeSetName) {
@@ -181,4 +183,15 @@ void TurnAnimation::StepTurnAnimation(ID3DXAnimationController* animation, float
     }
     rampValue += (rampEnd - rampStart) * dt;
     if (animation && currentTrack >= 0) animation->SetTrackPosition(currentTrack, rampValue * trackSpeed_);
+}
+
+void LaunchEnemyNuke(EnemyEx* enemy, const D3DXQUATERNION& aim, float size, int kind) {
+    Quorvex::FactoryAdapter* pool =
+        enemy && enemy->generator ? enemy->generator->GetPool(EnemyGenerator_Derive::PoolNuke) : nullptr;
+    if (!pool) return;
+    D3DXQUATERNION facing = aim;
+    D3DXQuaternionNormalize(&facing, &facing);
+    Bullet_Nuke::SetParam record(enemy->GetAreaPos(), facing, enemy, 0, enemy->GetTargetVelocity(), size,
+                                 enemy->GetObjectManager(), 1.0f, 0.0f, kind);
+    if (Quorvex::IFactoryProduct* nuke = pool->AcquireProduct(&record)) nuke->Release();
 }

@@ -47,6 +47,11 @@ void RunStoredStep(const boost::function<void(float)>& step, float dt);
 // Adds to the game manager's count of enemies that appeared.
 void AddEnemiesAppeared(int delta);
 
+// One enemy-side nuke of that kind from the generator's pool, owned by the
+// enemy, at its position with that aim, the player's velocity and that size;
+// it detonates at once (detonation time 0). Nothing without a pool.
+void LaunchEnemyNuke(EnemyEx* enemy, const D3DXQUATERNION& aim, float size, int kind);
+
 // The animation controller cloned from the enemy's mesh (counted), once:
 // nothing while one is held or without a mesh.
 void EnsureEnemyAnimation(Enemy* enemy, ID3DXAnimationController*& animation);

@@ -197,14 +197,7 @@ void HomingStep(Enemy_Fighter2* doll, std::shared_ptr<HomingState> st, float dt)
 
     if (doll->GetTarget() && distance < 200.0f) {
         FireLastShotGun(doll, 0.610865f, static_cast<int>(10.0f + 20.0f * l), static_cast<int>(6.0f * l), 5, dt);
-        if (Quorvex::FactoryAdapter* pool =
-                doll->generator ? doll->generator->GetPool(EnemyGenerator_Derive::PoolNuke) : nullptr) {
-            D3DXQUATERNION aim = AimFromDoll(doll);
-            D3DXQuaternionNormalize(&aim, &aim);
-            Bullet_Nuke::SetParam record(doll->GetAreaPos(), aim, doll, 0, doll->GetTargetVelocity(), doll->level,
-                                         doll->GetObjectManager(), 1.0f, 0.0f, Bullet_Nuke::KindBoss);
-            if (Quorvex::IFactoryProduct* nuke = pool->AcquireProduct(&record)) nuke->Release();
-        }
+        LaunchEnemyNuke(doll, AimFromDoll(doll), doll->level, Bullet_Nuke::KindBoss);
         *st = HomingState();
         EndDoll(doll, true);
         return;

@@ -10,6 +10,7 @@
 #include "game/enemy/types/Enemy_Fighter2.h"
 #include "game/enemy/types/Enemy_Fighter3.h"
 #include "game/flow/Environment2.h"
+#include "game/player/weapons/Bullet_Nuke.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectObject.h"
 #include "game/world/effects/EffectSupport.h"
@@ -77,6 +78,8 @@ void Enemy_Reidan::PursuitStep(float dt) {
 }
 
 void Enemy_Reidan::Fire() {
+    // The blast is the orb's attack: a nuke that goes off where it is.
+    LaunchEnemyNuke(this, MakeAimQuaternion(GetWorldPosition(), GetTargetPosition()), level, Bullet_Nuke::KindReidan);
     AddEnemiesAppeared(-1);
     Vanish();
 }

@@ -8,9 +8,11 @@
 #include "game/enemy/types/Enemy_Fighter3.h"
 #include "game/enemy/types/Enemy_Fighter4.h"
 #include "game/enemy/types/Enemy_Ketama.h"
+#include "game/enemy/types/Enemy_Reidan.h"
 #include "game/enemy/types/Enemy_ShotPoint.h"
 #include "game/enemy/types/Enemy_Tama.h"
 #include "game/enemy/types/Enemy_Vader.h"
+#include "game/player/weapons/Bullet_Nuke.h"
 
 namespace enemy_test {
 namespace {
@@ -379,6 +381,45 @@ TEST(ShotPointAngles, MatrixToPitchYawRollInvertsTheYawPitchRollRotation) {
         EXPECT_NEAR(back.y, angles.y, 1e-4f);
         EXPECT_NEAR(back.z, angles.z, 1e-4f);
     }
+}
+
+// A nuke pool that only remembers the records it was handed.
+class NukeRecordPool : public Quorvex::Object, public Quorvex::FactoryAdapter {
+public:
+    class Nuke : public Quorvex::Object, public Quorvex::FactoryProductAdapter {
+    public:
+        explicit Nuke(std::vector<Bullet_Nuke::SetParam>* log) : log_(log) {}
+        int ApplySetParam(ISetParam* param) override {
+            log_->push_back(*static_cast<Bullet_Nuke::SetParam*>(param));
+            return 0;
+        }
+
+    private:
+        std::vector<Bullet_Nuke::SetParam>* log_;
+    };
+    Quorvex::IFactoryProduct* CreateProduct() override { return NewProduct<Nuke>(0, &records); }
+    std::vector<Bullet_Nuke::SetParam> records;
+};
+
+TEST_F(EnemyTypes, AReidanInReachSetsOffItsOwnBlastOnceAndGoes) {
+    auto* nukes = new NukeRecordPool();
+    generator->SetPool(EnemyGenerator_Derive::PoolNuke, nukes);
+    auto* orb = Launch<Enemy_Reidan>(-700.0f, 0.5f);
+    orb->PursuitStep(1.0f / 60.0f);
+    EXPECT_TRUE(orb->pursuing) << "300 units off";
+    EXPECT_TRUE(nukes->records.empty());
+
+    auto* near = Launch<Enemy_Reidan>(-850.0f, 0.5f);
+    near->PursuitStep(1.0f / 60.0f);
+    near->PursuitStep(1.0f / 60.0f);
+    EXPECT_FALSE(near->pursuing);
+    ASSERT_EQ(nukes->records.size(), 1u);
+    const Bullet_Nuke::SetParam& blast = nukes->records[0];
+    EXPECT_EQ(blast.NukeKind, Bullet_Nuke::KindReidan);
+    EXPECT_EQ(blast.owner, near);
+    EXPECT_EQ(blast.side, 0) << "enemy side";
+    EXPECT_EQ(blast.detonationTime, 0.0f);
+    EXPECT_LT(Forward(blast.orientation).z, -0.99f) << "aimed at the player";
 }
 
 }  // namespace
