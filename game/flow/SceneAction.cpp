@@ -1,7 +1,9 @@
 #include "game/flow/SceneAction.h"
 
+#include <algorithm>
 #include <string>
 
+#include "engine/assets/FillObject.h"
 #include "engine/assets/MeshUnit.h"
 #include "engine/assets/RenderGroup_Begin.h"
 #include "engine/assets/RenderGroups.h"
@@ -46,6 +48,12 @@ constexpr int kNextSpeakSkipPad = 5;
 
 constexpr float kGaugeDrainPerSecond = 0.5f;
 constexpr float kStartFrameTime = 0.016f;
+
+// The effect layer: a dark blue tint whose alpha is this share of
+// 1 - intensity, drawn before (under) every other 2D layer of play.
+constexpr float kEffectTint[3] = {0.02f, 0.0f, 0.12f};
+constexpr float kEffectAlphaScale = 0.5f;
+constexpr float kEffectDrawPriority = 1000.0f;
 
 // The part of each mountain mesh that holds its collision hull.
 constexpr const char* kMountainPart = "Mesh_yama1_v006";
@@ -148,6 +156,11 @@ SceneAction::SceneAction() {
 }
 
 SceneAction::~SceneAction() {
+    if (m_effectFill) {
+        m_effectFill->RequestRemove(true);
+        m_effectFill->Release();
+        m_effectFill = nullptr;
+    }
     Environment2* env = g_pEnvironment2;
     const bool current = env && env->actionScene == this;
     if (current)
@@ -218,6 +231,7 @@ int SceneAction::OnInitialize(void* param) {
 
     ++registry.actionSceneCount;
     m_counted = true;
+    CreateScreenEffect();
     if (g_pEnvironment2) g_pEnvironment2->actionScene = this;
     if (InputManager* input = GetInputManager()) input->ClearCommandStates();
     if (g_pEnvironment) {
@@ -473,7 +487,34 @@ void SceneAction::DrainScoreGauge(float& gauge, float& multiplier, float timeSte
     }
 }
 
+void SceneAction::CreateScreenEffect() {
+    ObjectManager* objects = GetObjectManager();
+    if (!objects || m_effectFill) return;
+    m_effectFill = new FillObject(objects);
+    m_effectFill->AddRef();
+    m_effectFill->Initialize(0);
+    m_effectFill->SetDrawPriority(kEffectDrawPriority);
+}
+
+bool SceneAction::ScreenEffectColor(float intensity, float color[4]) {
+    const float strength = 1.0f - std::clamp(intensity, 0.0f, 1.0f);
+    if (!(strength > 0.0f)) return false;
+    for (int i = 0; i < 3; ++i) color[i] = kEffectTint[i];
+    color[3] = kEffectAlphaScale * strength;
+    return true;
+}
+
+void SceneAction::ApplyScreenEffect() {
+    if (!m_effectFill) return;
+    float color[4];
+    if (ScreenEffectColor(m_effectIntensity, color))
+        m_effectFill->SetColor(color);
+    else
+        m_effectFill->m_mode = FillObject::ModeNone;
+}
+
 void SceneAction::OnUpdate(float timeStep) {
+    ApplyScreenEffect();
     Environment2* env = g_pEnvironment2;
     if (!env) return;
     GameManager* manager = GetGameSceneRegistry().gameManager.Get();

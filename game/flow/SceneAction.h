@@ -12,6 +12,7 @@
 class IAreaFactory;
 
 namespace Quorvex {
+class FillObject;
 class SoundUnit;
 }
 
@@ -46,6 +47,18 @@ public:
 
     BYTE IsSingleStage() const { return m_singleStage; }
 
+    // The screen effect of the player's special mode: 1.0 is the plain
+    // picture; below that a dark tint over the play world (under the 2D
+    // overlays) grows with 1 - intensity, kept in [0, 1].
+    void SetScreenEffectIntensity(float intensity) { m_effectIntensity = intensity; }
+    float GetScreenEffectIntensity() const { return m_effectIntensity; }
+    // A second screen effect, only stored: nothing draws it.
+    void SetSecondaryEffect(bool on) { m_secondaryEffect = on; }
+    bool IsSecondaryEffectOn() const { return m_secondaryEffect; }
+    // The colour the effect layer is drawn with for an intensity, or false
+    // when the plain picture needs no layer.
+    static bool ScreenEffectColor(float intensity, float color[4]);
+
     // Builds the render groups of play into the manager: 0, or -1 when one
     // fails to register.
     static int CreateRenderGroups(Quorvex::ObjectManager* objects);
@@ -68,6 +81,13 @@ protected:
 private:
     // Set when the set-up succeeded and counted this scene.
     bool m_counted = false;
+    float m_effectIntensity = 1.0f;
+    bool m_secondaryEffect = false;
+    Quorvex::FillObject* m_effectFill = nullptr;  // counted
+
+    void CreateScreenEffect();
+    // Hands the intensity to the effect layer.
+    void ApplyScreenEffect();
 
     int BuildWorld();
     int InstallAreaFactory();

@@ -3,6 +3,7 @@
 #include "game/flow/Environment2.h"
 #include "game/player/Gun.h"
 #include "game/player/Player.h"
+#include "game/player/weapons/Bullet_Ray4.h"
 
 using Quorvex::AreaPos;
 
@@ -60,6 +61,12 @@ int Bullet_Ray4Factory::Initialize(int param) {
     BulletFactory::Initialize(param);
     SetMaxCount(kMaxCount);
     return 0;
+}
+
+Quorvex::IFactoryProduct* Bullet_Ray4Factory::CreateProduct() {
+    Bullet_Ray4* ray = NewProduct<Bullet_Ray4>(0, GetManager(), GetAreaManager(), CentrePosition());
+    if (ray) ray->SetOwner(m_owner);
+    return ray;
 }
 
 void Bullet_Ray4Factory::Update(float dt) {

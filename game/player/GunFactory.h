@@ -45,8 +45,8 @@ protected:
     Quorvex::IFactoryProduct* NewBullet() override;
 };
 
-// The pool of the machine's ray. Its drift is the player's movement of the
-// frame. No ray class is made here, so the pool hands out nothing.
+// The pool of the machine's ray (Bullet_Ray4). Its drift is the player's
+// movement of the frame.
 class Bullet_Ray4Factory : public BulletFactory {
 public:
     static constexpr int kMaxCount = 100;
@@ -58,7 +58,9 @@ public:
     using BulletFactory::Initialize;
     int Initialize(int param) override;
     void Update(float dt) override;
-    Quorvex::IFactoryProduct* CreateProduct() override { return nullptr; }
+    // A new ray at the world's centre with the player as its owner; null
+    // when it fails to set up.
+    Quorvex::IFactoryProduct* CreateProduct() override;
 
 private:
     Player* m_owner;  // not counted

@@ -50,6 +50,7 @@ float TowardZero(float v, float step) {
 }
 
 EffectGenerator* Effects() { return g_pEnvironment2 ? g_pEnvironment2->effectGenerator : nullptr; }
+SceneAction* CurrentActionScene() { return g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr; }
 
 }  // namespace
 
@@ -715,8 +716,13 @@ void Player::UpdateZenkMode(float dt) {
     if (Quorvex::g_pEnvironment)
         Quorvex::g_pEnvironment->SetPhysicsStepRate(Quorvex::g_pEnvironment->GetDoubleFpsMax() / s);
     m_zenkGauge = std::max(m_zenkGauge - (dt / s) * m_zenk.drain, 0.0f);
-    // Game time slows to 70 % over the first quarter second.
-    if (SceneAction* scene = g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr) scene->SetTimeScale(s);
+    // Game time slows to 70 % over the first quarter second; the screen
+    // effect deepens to 0.4 over the same ramp measured in slowed time.
+    if (SceneAction* scene = CurrentActionScene()) {
+        scene->SetTimeScale(s);
+        const float ramp = 0.25f / s;
+        scene->SetScreenEffectIntensity(1.0f - 0.6f * std::min(m_zenk.elapsed, ramp) / ramp);
+    }
     m_zenk.elapsed += dt;
 }
 
@@ -736,7 +742,11 @@ void Player::EndZenkMode() {
     if (!IsZenkActive()) return;
     m_zenk.elapsed = -1.0f;
     m_zenk.spare = 0.0f;
-    if (SceneAction* scene = g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr) scene->SetTimeScale(1.0f);
+    if (SceneAction* scene = CurrentActionScene()) {
+        scene->SetTimeScale(1.0f);
+        scene->SetScreenEffectIntensity(1.0f);
+        if (scene->IsSecondaryEffectOn()) scene->SetSecondaryEffect(false);
+    }
     if (m_lockonMarker) m_lockonMarker->SetState(LockonMarker::StateNormal);
     m_mode = PlayerModeNormal;
     if (m_spellBg) m_spellBg->SetState(1);
@@ -749,6 +759,13 @@ void Player::EndZenkMode() {
 void Player::SetBankAnimation(int state) {
     m_bankState = state;
     m_bankInt = 0;
+    // Every change starts the fade, with or without a track to show it: the
+    // state moves on when the fade ends, so a machine without a controller or
+    // set must not stay in an entering or leaving state.
+    m_blendWeight = 0.0f;
+    m_animStart = 0.0;
+    m_animPosition = 0.0;
+    m_animTarget = 1.0;
     if (!m_animation) return;
     const bool toska = m_characterType == 3;
     const char* name;
@@ -785,12 +802,10 @@ void Player::SetBankAnimation(int state) {
     m_animation->SetTrackPosition(m_track, 0.0);
     m_animation->SetTrackSpeed(m_track, 1.0f);
     set->Release();
-    m_blendWeight = m_previousTrack >= 0 && m_previousTrack != m_track ? 0.0f : -1.0f;
-    m_animStart = 0.0;
-    m_animPosition = 0.0;
-    m_animTarget = 1.0;
-    m_animation->SetTrackWeight(m_track, m_blendWeight < 0.0f ? 1.0f : 0.0f);
+    m_animation->SetTrackWeight(m_track, IsCrossFading() ? 0.0f : 1.0f);
 }
+
+bool Player::IsCrossFading() const { return m_previousTrack >= 0 && m_previousTrack != m_track; }
 
 void Player::UpdateBankAnimation(float dt) {
     bool padLeft = false, padRight = false;
@@ -819,15 +834,15 @@ void Player::UpdateBankAnimation(float dt) {
     if (m_blendWeight < 0.0f) return;
     m_blendWeight += rate * dt;
     if (m_blendWeight <= 1.0f) {
-        if (m_animation) {
+        if (m_animation && IsCrossFading()) {
             m_animation->SetTrackWeight(m_track, m_blendWeight);
-            if (m_previousTrack >= 0) m_animation->SetTrackWeight(m_previousTrack, 1.0f - m_blendWeight);
+            m_animation->SetTrackWeight(m_previousTrack, 1.0f - m_blendWeight);
         }
         return;
     }
     if (m_animation) {
         m_animation->SetTrackWeight(m_track, 1.0f);
-        if (m_previousTrack >= 0 && m_previousTrack != m_track) m_animation->SetTrackEnable(m_previousTrack, FALSE);
+        if (IsCrossFading()) m_animation->SetTrackEnable(m_previousTrack, FALSE);
     }
     m_blendWeight = -1.0f;
     m_previousTrack = -1;

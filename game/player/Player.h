@@ -187,6 +187,8 @@ public:
     float GetMaxLife() const;
     float GetGunHeat() const { return m_gunHeat; }
     bool IsOverheated() const { return m_overheat; }
+    // The pilot's bank animation state: 1 neutral, 2 to 4 right, 5 to 7 left.
+    int GetBankState() const { return m_bankState; }
 
     // The reticle's screen point (x aspect-scaled, y 0..1 down).
     const D3DXVECTOR2& GetReticlePosition() const { return m_reticle; }
@@ -217,6 +219,8 @@ private:
     void UpdateEngineSound();
     void UpdateBankAnimation(float dt);
     void SetBankAnimation(int state);
+    // Whether a previous bank track is fading out under the current one.
+    bool IsCrossFading() const;
     void FireWeapons(float dt);
     // Firing of the shot sets: the special weapon (Shot1), the gun (Shot2)
     // and the Zenk launches (1 when they fired, so the rest stays silent).

@@ -14,6 +14,11 @@ namespace {
 
 constexpr float kTwoPi = 6.28318530718f;
 constexpr float kLockRange = 750.0f;
+// The heat bar: its full length and width in screen heights and its gap to
+// the reticle's edge.
+constexpr float kHeatBarLength = 0.06f;
+constexpr float kHeatBarWidth = 0.012f;
+constexpr float kHeatBarGap = 0.01f;
 
 float Aspect() { return Quorvex::g_Aspect > 0.0f ? Quorvex::g_Aspect : 1.0f; }
 
@@ -23,6 +28,13 @@ LockonMarker::LockonMarker(Quorvex::IObjectManager* manager, MarkerGenerator* ow
     : Quorvex::RenderObject(manager, 0), generator(owner), player(machine) {
     m_sprite.Init();
     m_sprite.SetMaterial(FindMaterial(manager, "matEffect2D"));
+    // The soft streak of the effect atlas, standing upright.
+    m_heatSprite.Init();
+    m_heatSprite.SetMaterial(m_sprite.GetMaterial());
+    m_heatSprite.uv[0] = D3DXVECTOR2(0.01f, 0.51f);
+    m_heatSprite.uv[1] = D3DXVECTOR2(0.49f, 0.51f);
+    m_heatSprite.uv[2] = D3DXVECTOR2(0.01f, 0.99f);
+    m_heatSprite.uv[3] = D3DXVECTOR2(0.49f, 0.99f);
     LockAmount = 100.0f;
     state = StateNone;
     SetState(StateNormal);
@@ -99,4 +111,20 @@ void LockonMarker::Render(Quorvex::CalcVertexSet* list) {
     m_sprite.width = m_sprite.height = zenk ? 0.3f : 0.04f;
     Quorvex::PushRenderStatePreset(list, 3);
     Quorvex::PushSprite2D(list, m_sprite);
+    if (m_heat > 0.0f) {
+        PlaceHeatBar();
+        Quorvex::PushSprite2D(list, m_heatSprite);
+    }
+}
+
+void LockonMarker::PlaceHeatBar() {
+    // The bar grows upward from the level of the reticle's lower edge.
+    const float length = kHeatBarLength * m_heat;
+    m_heatSprite.width = kHeatBarWidth;
+    m_heatSprite.height = length;
+    m_heatSprite.x = m_sprite.x + 0.5f * m_sprite.width + kHeatBarGap + 0.5f * kHeatBarWidth;
+    m_heatSprite.y = m_sprite.y + 0.5f * m_sprite.height - 0.5f * length;
+    const auto red = static_cast<D3DCOLOR>(255.0f * m_heat + 0.5f);
+    const auto green = static_cast<D3DCOLOR>(255.0f * (1.0f - m_heat) + 0.5f);
+    m_heatSprite.color = 0xFF000000u | (red << 16) | (green << 8);
 }

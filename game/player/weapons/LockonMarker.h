@@ -34,9 +34,13 @@ public:
     // the screen height.
     static float LockRadiusFactor(int state, float distance);
 
-    // The gun heat shown with the reticle, kept in [0, 1].
+    // The gun heat shown with the reticle, kept in [0, 1]. While it is above
+    // 0 a glowing bar stands right of the reticle, its length the heat, its
+    // colour from green to red.
     void SetHeat(float value);
     float GetHeat() const { return m_heat; }
+    // The heat bar as the last draw placed it.
+    const Quorvex::Sprite2DInfo& GetHeatSprite() const { return m_heatSprite; }
 
     // The machine is going away: the reticle stops reading it.
     void ForgetPlayer() { player = nullptr; }
@@ -52,5 +56,9 @@ public:
 
 private:
     Quorvex::Sprite2DInfo m_sprite;
+    Quorvex::Sprite2DInfo m_heatSprite;
     float m_heat = 0.0f;
+
+    // Places and colours the heat bar beside the reticle as drawn now.
+    void PlaceHeatBar();
 };

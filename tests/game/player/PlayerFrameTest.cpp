@@ -1,10 +1,13 @@
 // The machine frame by frame under keys: gun cadence per shot set, cruise,
-// the Zenk trigger and the death sequence up to the respawn.
+// the Zenk trigger and its screen effect, the bank animation, the ray pool
+// and the death sequence up to the respawn.
 #include "PlayerTestSupport.h"
 #include "game/flow/GameManager.h"
+#include "game/flow/SceneAction.h"
 #include "game/player/Gun.h"
 #include "game/player/GunFactory.h"
 #include "game/player/ShotSet.h"
+#include "game/player/weapons/Bullet_Ray4.h"
 
 namespace player_test {
 namespace {
@@ -80,6 +83,95 @@ TEST_F(PlayerFrames, ZenkModeStartsOnTheTripleHoldAndEndsOnRelease) {
     EXPECT_FALSE(machine->IsZenkActive());
     EXPECT_EQ(machine->GetMode(), PlayerModeNormal);
     EXPECT_GE(machine->GetZenkGauge(), drained) << "no drain once ended";
+}
+
+// The stage scene the Zenk mode writes its time scale and screen effect to.
+class EffectScene : public SceneAction {
+public:
+    void SetMusicVolume(float) override {}
+    Quorvex::SoundUnit* GetMusic() override { return nullptr; }
+};
+
+TEST_F(PlayerFrames, ZenkModeDeepensTheScreenEffectOverItsRampAndEndRestoresIt) {
+    EffectScene scene;
+    g_pEnvironment2->actionScene = &scene;
+    Player* machine = Machine(1);
+    Keys({kAccel, kBrake, kShot1});
+    Frames(1);
+    EXPECT_TRUE(machine->IsZenkActive());
+    struct Case {
+        int frames;  // after the start frame
+        float timeScale, intensity;
+    };
+    // The n-th frame after the start reads elapsed (n - 1) frame times. The
+    // time ramp ends at 0.25 s, the effect's at 0.25 / 0.7 s.
+    const Case cases[] = {
+        {1, 1.0f, 1.0f},       // elapsed 0
+        {7, 0.88f, 0.7888f},   // elapsed 0.1: s 0.88, effect ramp 0.2841 s
+        {19, 0.7f, 0.496f},    // elapsed 0.3: past the time ramp, not the effect's
+        {39, 0.7f, 0.4f},      // elapsed 0.633: both done
+    };
+    int done = 0;
+    for (const Case& c : cases) {
+        Frames(c.frames - done);
+        done = c.frames;
+        EXPECT_NEAR(scene.GetTimeScale(), c.timeScale, 1e-4f) << c.frames;
+        EXPECT_NEAR(scene.GetScreenEffectIntensity(), c.intensity, 1e-4f) << c.frames;
+    }
+    float color[4];
+    EXPECT_TRUE(SceneAction::ScreenEffectColor(scene.GetScreenEffectIntensity(), color) && color[3] > 0.0f)
+        << "the deepened effect is drawn";
+
+    scene.SetSecondaryEffect(true);
+    Keys({kShot1}, false);
+    Frames(1);
+    EXPECT_FALSE(machine->IsZenkActive());
+    EXPECT_FLOAT_EQ(scene.GetTimeScale(), 1.0f);
+    EXPECT_FLOAT_EQ(scene.GetScreenEffectIntensity(), 1.0f);
+    EXPECT_FALSE(scene.IsSecondaryEffectOn());
+    EXPECT_FALSE(SceneAction::ScreenEffectColor(scene.GetScreenEffectIntensity(), color))
+        << "the plain picture needs no layer";
+    g_pEnvironment2->actionScene = nullptr;
+}
+
+TEST_F(PlayerFrames, BankStateRunsItsCycleWithoutAnAnimationController) {
+    constexpr int kLockMarkLeft = 30, kLockMarkRight = 32;
+    struct Case {
+        int key, entering, holding, leaving;
+    };
+    // Each fade runs 2.0 per second: half a second per step.
+    for (const Case& c : {Case{kLockMarkRight, 2, 3, 4}, Case{kLockMarkLeft, 5, 6, 7}}) {
+        Player* machine = Machine(1);
+        ASSERT_EQ(machine->GetBankState(), 1);
+        Keys({c.key});
+        Frames(1);
+        EXPECT_EQ(machine->GetBankState(), c.entering);
+        Frames(35);
+        EXPECT_EQ(machine->GetBankState(), c.holding) << "the entering fade ends";
+        Keys({c.key}, false);
+        Frames(1);
+        EXPECT_EQ(machine->GetBankState(), c.leaving);
+        Frames(35);
+        EXPECT_EQ(machine->GetBankState(), 1) << "back to neutral";
+    }
+}
+
+TEST_F(PlayerFrames, TheMachinesRayPoolHandsOutRays) {
+    Player* machine = NewPlayer();
+    auto* pool = new Bullet_Ray4Factory(objects, areas, AreaPos(), machine);
+    pool->AddRef();
+    ASSERT_EQ(pool->Initialize(0), 0);
+    Bullet_Ray4::SetParam record;
+    record.length = 3500.0f;
+    record.width = 50.0f;
+    record.objectManager = objects;
+    Quorvex::IFactoryProduct* product = pool->AcquireProduct(&record);
+    auto* ray = dynamic_cast<Bullet_Ray4*>(product);
+    EXPECT_NE(ray, nullptr);
+    EXPECT_EQ(pool->GetInUseCount(), 1);
+    if (product) product->Release();
+    pool->RequestRemove(true);
+    pool->Release();
 }
 
 TEST_F(PlayerFrames, GunHeatsOnlyWhenHeldInZenkModeAndCoolsAfterwards) {

@@ -1,6 +1,7 @@
 // Lock-on: which enemies the reticle locks, how much lock gauge each lock
 // takes, and how a lock is given back.
 #include "WeaponsTestSupport.h"
+#include "engine/core/render/CalcVertexSet.h"
 
 namespace weapons_test {
 namespace {
@@ -55,6 +56,33 @@ TEST_F(Locking, ReticleStaysInsideItsBox) {
     lockon->SetPosition(0.0f, 2.0f);
     EXPECT_FLOAT_EQ(lockon->GetX(), centre - 0.15f);
     EXPECT_FLOAT_EQ(lockon->GetY(), 0.65f);
+}
+
+TEST_F(Locking, GunHeatShowsAsABarBesideTheReticleOnlyWhileWarm) {
+    NewLockon();
+    Quorvex::CalcVertexSet list;
+    list.Allocate(24 * 64, 2 * 96, 64);
+    auto spritesDrawn = [&] {
+        list.Reset();
+        lockon->Render(&list);
+        return list.vertexCount / 4;
+    };
+    EXPECT_EQ(spritesDrawn(), 1) << "a cold gun shows the reticle alone";
+    lockon->SetHeat(0.5f);
+    ASSERT_EQ(spritesDrawn(), 2);
+    const float halfLength = lockon->GetHeatSprite().height;
+    EXPECT_GT(halfLength, 0.0f);
+    for (int state : {LockonMarker::StateNormal, LockonMarker::StateZenk}) {
+        lockon->SetState(state);
+        lockon->SetHeat(2.0f);
+        ASSERT_EQ(spritesDrawn(), 2) << state;
+        const Quorvex::Sprite2DInfo& bar = lockon->GetHeatSprite();
+        EXPECT_FLOAT_EQ(bar.height, 2.0f * halfLength) << "the heat is kept at 1";
+        EXPECT_GT(bar.x - 0.5f * bar.width, lockon->GetX() + 0.5f * lockon->GetSprite().width)
+            << "beside the reticle, not over it, in state " << state;
+    }
+    lockon->SetHeat(-1.0f);
+    EXPECT_EQ(spritesDrawn(), 1) << "cooled down: the bar is gone";
 }
 
 TEST_F(Locking, ReleaseGivesTheLockBackFullOrAsTheTargetsTopUp) {
