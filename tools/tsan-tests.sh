@@ -12,5 +12,5 @@ fi
 echo "tsan: building the object-manager tests"
 cmake --build "$dir" -j "${ORV_JOBS:-$(nproc)}" --target orv_tests_engine_render
 echo "tsan: running them"
-(cd "$dir/game" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+(cd "$dir/test-game" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ../orv_tests_engine_render --gtest_filter='-HeadlessReplay.*' --gtest_repeat=3 --gtest_brief=1)
