@@ -408,8 +408,9 @@ void Enemy_Dweli::UpdateDeath(float dt) {
                 Explode(40.0f);
                 deathCounter += Quorvex::RandomInt() % (n - m);
             } else {
-                Explode(15.0f, 0x36,
-                        D3DXVECTOR3(Uniform(-12.5f, 12.5f), Uniform(-12.5f, 12.5f), Uniform(-25.0f, 25.0f)));
+                // Braces fix the order of the draws: x, then y, then z.
+                const D3DXVECTOR3 offset{Uniform(-12.5f, 12.5f), Uniform(-12.5f, 12.5f), Uniform(-25.0f, 25.0f)};
+                Explode(15.0f, 0x36, offset);
             }
             deathCounter += 1;
             deathAccumulator -= 0.01f;
@@ -545,19 +546,19 @@ void Enemy_Dweli::FireAimedPattern(float dt, EnemyEx::ShotParam1* state) {
             const D3DXVECTOR3 angles = Quorvex::DirectionToAngles(targetPos + GetTargetVelocity() * dt - here);
             float pitch = angles.x + (Quorvex::RandomFloat() - 0.5f) * 5.0f * kDegree;
             float yaw = angles.y + (Quorvex::RandomFloat() - 0.5f) * 5.0f * kDegree;
-            const int quarter = w.counter / q;
+            // The shots past the last whole quarter (n not a multiple of 4)
+            // belong to the fourth.
+            const int quarter = std::min(w.counter / q, 3);
             pitch += (quarter < 2 ? -2.5f : 2.5f) * kDegree;
             yaw += (quarter % 2 == 0 ? -1.0f : 1.0f) * kDegree;
             FireShot(Quorvex::YawPitchRollQuaternion(yaw, pitch, 0.0f), 1.2f);
         }
         w.counter += 1;
-        w.timer -= interval;
         if (w.counter >= n) {
             w.counter = 0;
             w.rest = -(3.0f - c);
-            // The pause starts now: the rest of this frame's time is not spent.
-            break;
         }
+        w.timer -= interval;
     }
 }
 

@@ -26,7 +26,7 @@ public:
     static constexpr float kInvulnerableTime = 1.5f;
     static constexpr float kHoldTime = 1.0f;
     static constexpr float kOpeningPause = 3.0f;
-    static constexpr float kTrackSpeed = 0.0125f;
+    static constexpr float kTrackSpeed = 0.0225f;  // as the fairy's turning animation
     // Sideways speed (units per second) that parts the turning states.
     static constexpr float kTurnSpeed = 40.0f;
 

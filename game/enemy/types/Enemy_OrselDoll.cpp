@@ -195,7 +195,9 @@ void HomingStep(Enemy_Fighter2* doll, std::shared_ptr<HomingState> st, float dt)
     if (speed > 600.0f) st->velocity *= 600.0f / speed;
     MoveDoll(doll, st->velocity * dt + GeneratorMotion(doll), dt);
 
-    if (doll->GetTarget() && distance < 200.0f) {
+    // The burst test sees where the doll has got to this frame.
+    const D3DXVECTOR3 left = doll->GetTargetPosition() - doll->GetWorldPosition();
+    if (doll->GetTarget() && D3DXVec3Length(&left) < 200.0f) {
         FireLastShotGun(doll, 0.610865f, static_cast<int>(10.0f + 20.0f * l), static_cast<int>(6.0f * l), 5, dt);
         LaunchEnemyNuke(doll, AimFromDoll(doll), doll->level, Bullet_Nuke::KindBoss);
         *st = HomingState();
