@@ -29,6 +29,8 @@ public:
     void Hit(Quorvex::Object* hitter) override;
     void Render(Quorvex::CalcVertexSet* list) override;
     void UpdateWorldMatrix() override;
+    // A discard does not end it: it leaves by its path, its age or a kill.
+    void Discard() override { Enemy::Discard(); }
 
     void NextPhase();
     void SetLeavePath(const D3DXVECTOR3* waypoints, int n);

@@ -40,6 +40,8 @@ public:
     void Update(float dt) override;
     void Render(Quorvex::CalcVertexSet* list) override;
     void UpdateWorldMatrix() override;
+    // A discard does not end it: it leaves by its path, its age or a kill.
+    void Discard() override { Enemy::Discard(); }
 
     void Launch(const D3DXQUATERNION& orientation, const Quorvex::AreaPos& position,
                 Quorvex::ObjectManager* objectManager);

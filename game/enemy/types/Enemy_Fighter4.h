@@ -24,6 +24,8 @@ public:
     void Render(Quorvex::CalcVertexSet* list) override;
     // No mesh.
     void UpdateWorldMatrix() override {}
+    // A discard does not end it: it leaves by its path, its age or a kill.
+    void Discard() override { Enemy::Discard(); }
 
     // Path mode with life 10; leaves when its path is used up.
     void Launch(const D3DXQUATERNION& orientation, const Quorvex::AreaPos& position,

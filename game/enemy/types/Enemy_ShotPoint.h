@@ -38,6 +38,8 @@ public:
     void Render(Quorvex::CalcVertexSet* list) override;
     void UpdateWorldMatrix() override;
     void Vanish() override;
+    // Only its holder sends it away: a discard leaves it where it is.
+    void Discard() override { Enemy::Discard(); }
 
     void Launch(const Quorvex::AreaPos& position, const D3DXQUATERNION& orientation,
                 Quorvex::ObjectManager* objectManager);
