@@ -319,6 +319,12 @@ void SceneStage1::RunWindow(int window, float timeStep) {
         GroundColour(ColorFromFloats(1.0f - t, 0.0f, 0.0f, 0.0f));
         break;
     }
+    case 13:
+        // The boss's death ends this fight with a skip. Beaten within the 2 s
+        // before, its skip went to that window instead: with no boss left
+        // nothing else would end this one.
+        if (!StageScript::CurrentBoss()) skipRequested = true;
+        break;
     case 14: {
         const float t = (clock - 694.0f) / 6.0f;
         Look(1, t);

@@ -176,6 +176,18 @@ TEST(Stage1Script, AHeldWindowNeverEndsWithoutSkip) {
     EXPECT_EQ(stage.GetWindowIndex(), 7) << "the skip goes on to the next window, not the same one again";
 }
 
+TEST(Stage1Script, TheLastFightEndsWhenItsSkipCameEarlyAndTheBossIsGone) {
+    flow_test::FreshEnvironment env;
+    SceneStage1 stage;
+    stage.scriptClock = 592.5f;  // the 2 s before the last fight
+    stage.windowEnd = 592.5f;
+    stage.RunScript(0.1f);
+    ASSERT_EQ(stage.GetWindowIndex(), 12);
+    stage.SetSkip();  // the boss beaten here
+    for (int i = 0; i < 10; ++i) stage.RunScript(0.1f);
+    EXPECT_GT(stage.GetWindowIndex(), 13) << "no boss is left to end the fight";
+}
+
 TEST(Stage1Script, DialogueOneSkipsTheBossCallLineAndAdvancesAfterTwoAndAHalfSeconds) {
     flow_test::FreshEnvironment env;
     SceneStage1 stage;
