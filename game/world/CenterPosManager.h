@@ -28,7 +28,6 @@ public:
     // statistics text.
     void Dump();
 
-    Object3D* GetFollowed() const { return m_pFollowed; }
     const D3DXVECTOR3& GetLastPush() const { return m_push; }
 
 private:

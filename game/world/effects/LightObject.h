@@ -49,7 +49,6 @@ public:
     bool RemovePointLight(PointLight* light);
     int GetPointLightCount() const;
 
-    const D3DXVECTOR3& GetReferencePosition() const { return m_refPos; }
     // The render parameters written (null without a resource manager).
     Quorvex::RenderParameter* GetRenderParameter() const;
 

@@ -66,11 +66,6 @@ public:
     // hides the trees (colour 0); other modes keep the colour.
     static void LookToTree(int mode, float blend, int* type, D3DCOLOR* color);
 
-    int GetLookMode() const { return m_lookMode; }
-    float GetLookBlend() const { return m_lookBlend; }
-    int GetTreeType() const { return m_treeType; }
-    D3DCOLOR GetTreeColor() const { return m_treeColor; }
-
 private:
     int m_lookMode = 2;
     float m_lookBlend = 0.0f;

@@ -78,10 +78,8 @@ public:
     Ground_TreeFactory* GetTreeFactory() const { return m_pTreeFactory; }
     Ground_BlockFactory* GetBlockFactory() const { return m_pBlockFactory; }
     Ground_SnowIceFactory* GetSnowIceFactory() const { return m_pSnowIceFactory; }
-    Ground_SnowIce2Factory* GetSnowIce2Factory() const { return m_pSnowIce2Factory; }
     SmokeFactory* GetSmokeFactory() const { return m_pSmokeFactory; }
     Ground_YamaFactory* GetYamaFactory() const { return m_pYamaFactory; }
-    Ground_CaveFactory* GetCaveFactory() const { return m_pCaveFactory; }
     Ground_FlowerFactory* GetFlowerFactory() const { return m_pFlowerFactory; }
     Ground_BuildingFactory* GetBuildingFactory() const { return m_pBuildingFactory; }
 

@@ -52,8 +52,6 @@ public:
     // body and goes back to its pool.
     void ReturnToFactory() override;
 
-    GroundGenerator* GetCreator() const { return m_pCreator; }
-
 protected:
     // Whether Update pushes the position into the body.
     virtual bool SyncsBody() const { return true; }

@@ -45,7 +45,6 @@ public:
 
     // Added to the eye position when the dome is placed.
     void SetPositionOffset(const D3DXVECTOR3& offset) { m_offset = offset; }
-    const D3DXVECTOR3& GetPositionOffset() const { return m_offset; }
     SkyDome_Flare* GetFlare() const { return m_pFlare; }
 
     Quorvex::MeshInfo m_layerB;
