@@ -58,8 +58,7 @@ int Gun::ApplySetParam(Quorvex::IFactoryProduct::ISetParam* param) {
     m_age = 0.0f;
     m_attackPower = kAttackPower;
     SetSide(true);
-    Quorvex::IAreaManager* areas = GetAreaManager();
-    if (CollisionShapeSet* shape = areas ? areas->FindShapeSet(ShapeSetName()) : nullptr)
+    if (CollisionShapeSet* shape = FindShape(ShapeSetName()))
         CreateRigidBody(shape, 0, 0.5f, 0.0f);
     if (PlaneRigidBody* body = GetRigidBody()) body->setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
     return 0;

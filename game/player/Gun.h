@@ -17,7 +17,6 @@ public:
     struct InitParam {
         Quorvex::Object* owner = nullptr;
         Quorvex::FactoryAdapter* factory = nullptr;
-        Quorvex::Object* factoryObject = nullptr;
         Quorvex::IObjectManager* objectManager = nullptr;
     };
     static constexpr float kLifetime = 0.5f;

@@ -35,7 +35,6 @@ Quorvex::IFactoryProduct* GunFactory::MakeBullet() {
     Gun::InitParam record;
     record.owner = m_owner;
     record.factory = this;
-    record.factoryObject = this;
     record.objectManager = GetManager();
     if (bullet->Initialize(record) < 0) {
         bullet->RequestRemove(true);

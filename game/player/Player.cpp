@@ -306,7 +306,6 @@ int Player::Initialize(const InitParam& record) {
     m_deathTimer = 0.0f;
 
     if (g_pEnvironment2) g_pEnvironment2->SetPlayer(this);
-    m_zeroInts[0] = m_zeroInts[1] = m_zeroInts[2] = 0;
     return 0;
 }
 
@@ -359,7 +358,6 @@ void Player::Reset() {
     m_overheat = false;
     m_zenk.elapsed = -1.0f;
     m_zenkGauge = 1.0f;
-    m_spare = -1.0f;
     if (m_lockonMarker) m_lockonMarker->SetState(LockonMarker::StateNormal);
     m_mode = PlayerModeNormal;
     m_regenerate = true;
@@ -456,14 +454,14 @@ void Player::SetReticle(const D3DXVECTOR2& position) {
         m_lockonMarker->SetPosition(position.x, position.y);
         m_reticle = D3DXVECTOR2(m_lockonMarker->GetX(), m_lockonMarker->GetY());
     }
-    const float inverseAspect = Quorvex::g_Aspect > 0.0f ? 1.0f / Quorvex::g_Aspect : 1.0f;
+    const float inverseAspect = 1.0f / GetScreenAspect();
     viewPoint = D3DXVECTOR2(m_reticle.x * inverseAspect, m_reticle.y);
 }
 
 void Player::UpdateFlight(float dt) {
     const FlightInput input = ReadFlightInput();
     m_flight.StepReticle(input, dt);
-    const float aspect = Quorvex::g_Aspect > 0.0f ? Quorvex::g_Aspect : 1.0f;
+    const float aspect = GetScreenAspect();
     SetReticle(m_flight.ReticleScreenPoint(aspect));
     m_orientation = m_flight.AttitudeFromScreen(m_reticle.x / aspect, m_reticle.y);
     m_flight.StepMotion(input, dt, m_areaPos.ToWorld().y);
@@ -758,14 +756,11 @@ void Player::EndZenkMode() {
 
 void Player::SetBankAnimation(int state) {
     m_bankState = state;
-    m_bankInt = 0;
     // Every change starts the fade, with or without a track to show it: the
     // state moves on when the fade ends, so a machine without a controller or
     // set must not stay in an entering or leaving state.
     m_blendWeight = 0.0f;
-    m_animStart = 0.0;
     m_animPosition = 0.0;
-    m_animTarget = 1.0;
     if (!m_animation) return;
     const bool toska = m_characterType == 3;
     const char* name;

@@ -53,12 +53,6 @@ public:
         BlurManager* blurManager = nullptr;
     };
 
-    struct AttitudeLimits {
-        float angle[4] = {0.3f * D3DX_PI, 0.3f * D3DX_PI, 0.3f * D3DX_PI, 0.3f * D3DX_PI};
-        float turnRate[2] = {D3DX_PI, D3DX_PI};
-        float zero[5] = {0, 0, 0, 0, 0};
-    };
-
     // The special-weapon set the machine carries.
     class ShotSet {
     public:
@@ -264,18 +258,16 @@ private:
     Quorvex::InputManager* m_inputManager = nullptr;
     Quorvex::MeshInfo m_pilotMesh;
     std::vector<AfterBurner*> m_attached;  // counted
-    AttitudeLimits m_attitudeLimits;
     LockonMarker* m_lockonMarker = nullptr;      // counted
     MarkerGenerator* m_markerGenerator = nullptr;  // counted
     int m_mode = PlayerModeNormal;
     int m_characterType = 0;
     ID3DXAnimationController* m_animation = nullptr;
     int m_bankState = 1;
-    int m_bankInt = 1;
     float m_blendWeight = -1.0f;
     int m_track = 0;
     int m_previousTrack = -1;
-    double m_animStart = 0.0, m_animTarget = 0.0, m_animPosition = 0.0;
+    double m_animPosition = 0.0;
     Flight m_flight;
     Quorvex::AreaPos m_previousPosition;
     BYTE m_talkFlag = 0;
@@ -290,7 +282,6 @@ private:
     float m_gunHeat = 0.0f;
     bool m_overheat = false;
     Bullet_Ray4Factory* m_ray4Factory = nullptr;  // counted
-    float m_spare = -1.0f;
     OverTheSonic* m_overTheSonic = nullptr;       // counted
     float m_sonicTimer = 0.0f;
     WindEffect* m_windEffect = nullptr;           // counted
@@ -299,11 +290,9 @@ private:
     float m_deathTimer = 0.0f;
     int m_deathCount = 0;
     float m_overkillRatio = 0.0f;
-    int m_zeroInts[3] = {0, 0, 0};
     BYTE m_limitEnable[3] = {0, 1, 0};
     Quorvex::AreaPos m_limitReference;
     D3DXVECTOR3 m_limitMin{0.0f, 50.0f, 0.0f};
     D3DXVECTOR3 m_limitMax{0.0f, 250.0f, 0.0f};
     D3DXVECTOR2 m_reticle{0.5f, 0.5f};
-    float m_simulationRateDefault = 0.0f;
 };

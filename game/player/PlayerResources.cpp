@@ -1,6 +1,7 @@
 #include "game/player/PlayerResources.h"
 
 #include "engine/assets/devices/SoundManager.h"
+#include "engine/core/AreaPos.h"
 #include "engine/core/Environment.h"
 #include "engine/core/render/RenderStage.h"
 #include "game/flow/Environment2.h"
@@ -28,3 +29,5 @@ Quorvex::SoundUnit* FindSoundUnit(const wchar_t* id) {
 float GetFrameTimeStep() { return Quorvex::g_pEnvironment ? Quorvex::g_pEnvironment->GetFrameTime() : 0.0f; }
 
 float GetElapsedRenderTime() { return Quorvex::g_pEnvironment ? Quorvex::g_pEnvironment->GetElapsedTime() : 0.0f; }
+
+float GetScreenAspect() { return Quorvex::g_Aspect > 0.0f ? Quorvex::g_Aspect : 1.0f; }

@@ -21,3 +21,5 @@ Quorvex::SoundUnit* FindSoundUnit(const wchar_t* id);
 // Seconds: this update's time step and the time since the last drawn frame.
 float GetFrameTimeStep();
 float GetElapsedRenderTime();
+// The screen's width over its height; 1 while the screen is not known yet.
+float GetScreenAspect();

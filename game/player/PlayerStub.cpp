@@ -39,7 +39,6 @@ void PlayerStub::ResetPose() {
     m_areaPos = AreaPos::FromWorld(D3DXVECTOR3(0.0f, 0.0f, 0.0f));
     m_orientation = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
     engineLevel = 0.5f;
-    m_zeroFloats[0] = m_zeroFloats[1] = m_zeroFloats[2] = 0.0f;
 }
 
 void PlayerStub::SetModel(int type) {

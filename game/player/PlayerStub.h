@@ -55,10 +55,8 @@ public:
 private:
     void ResetPose();
 
-    int m_zeroInts[2] = {0, 0};
     int m_characterType = 0;
     Quorvex::MeshInfo m_pilotMesh;
     std::vector<AfterBurner*> m_flames;  // counted
     ID3DXAnimationController* m_animation = nullptr;
-    float m_zeroFloats[3] = {0.0f, 0.0f, 0.0f};
 };

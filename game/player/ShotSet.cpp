@@ -71,7 +71,7 @@ ShotSet_Common::~ShotSet_Common() {
     }
 }
 
-void ShotSet_Common::ResetValues() {
+void ShotSet_Common::Reset() {
     const Values& v = GetValues();
     stock = v.stock;
     maximum = v.maximum;
@@ -255,7 +255,7 @@ bool Player::PrepareGun(float dt) {
 D3DXQUATERNION Player::GunAim() const {
     float yaw = 0.0f, pitch = 0.0f;
     if (Quorvex::ObjectManager* manager = GetObjectManagerOf(this)) {
-        const float aspect = Quorvex::g_Aspect > 0.0f ? Quorvex::g_Aspect : 1.0f;
+        const float aspect = GetScreenAspect();
         const D3DXVECTOR3 screen(2.0f * (m_reticle.x / aspect) - 1.0f, 1.0f - 2.0f * m_reticle.y, 1.0f);
         D3DXVECTOR3 point, direction;
         D3DXVec3TransformCoord(&point, &screen, &manager->GetInverseViewProjection());

@@ -13,6 +13,8 @@ public:
     ShotSet_Common(Player* player, int kind);
     ~ShotSet_Common() override;
 
+    // Back to the set's table values: full stock, no cooldowns.
+    void Reset() override;
     float GetMissileRest() const override { return stock; }
     void AddMissile(float value) override;
 
@@ -44,25 +46,19 @@ public:
     bool noFreeShot = false;
     float reloadInterval = -1.0f;
     float reloadClock = 0.0f;
-
-protected:
-    void ResetValues();
 };
 
 class ShotSet_Normal : public ShotSet_Common {
 public:
     explicit ShotSet_Normal(Player* player) : ShotSet_Common(player, 1) {}
-    void Reset() override { ResetValues(); }
 };
 
 class ShotSet_Heavy : public ShotSet_Common {
 public:
     explicit ShotSet_Heavy(Player* player) : ShotSet_Common(player, 2) {}
-    void Reset() override { ResetValues(); }
 };
 
 class ShotSet_Toska : public ShotSet_Common {
 public:
     explicit ShotSet_Toska(Player* player) : ShotSet_Common(player, 3) {}
-    void Reset() override { ResetValues(); }
 };

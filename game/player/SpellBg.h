@@ -26,6 +26,5 @@ public:
 private:
     Quorvex::MeshInfo m_mesh;
     float m_clock = 0.0f;
-    D3DXVECTOR4 m_color{0.3f, 0.3f, 0.3f, 1.0f};
     int m_state = 1;
 };

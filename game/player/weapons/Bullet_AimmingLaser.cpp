@@ -179,8 +179,7 @@ void Bullet_AimmingLaser::SwitchBodies(float g0, float g) {
     if (g0 >= 1.0f && g < 1.0f) {
         for (Bullet_AimmingLaserPart* part : segments) part->RemoveRigidBody();
     } else if (g0 < 1.0f && g >= 1.0f && collideWhenGrown) {
-        Quorvex::IAreaManager* areas = GetAreaManager();
-        CollisionShapeSet* shape = areas ? areas->FindShapeSet(L"Razer") : nullptr;
+        CollisionShapeSet* shape = FindShape(L"Razer");
         for (Bullet_AimmingLaserPart* part : segments) part->CreateBody(shape);
     }
 }

@@ -125,7 +125,6 @@ int Bullet_Nuke::Launch(const SetParam& record) {
     BeginLaunch(record.objectManager, "Sprite3DOver");
     m_owner = record.owner;
     m_areaPos = record.start;
-    launchPosition = record.start;
     if (GetAreaManager()) UpdateArea();
     m_orientation = record.orientation;
     size = record.size;

@@ -146,7 +146,6 @@ private:
     mutable std::mutex m_particleLock;
     std::set<EffectObject*> slowParticles;  // counted
     std::set<EffectObject*> fastParticles;  // counted
-    Quorvex::AreaPos launchPosition;
     Quorvex::Object* linked = nullptr;  // counted
     MarkerLink marker;
 };

@@ -79,8 +79,7 @@ void Bullet_Ray::SwitchSegmentBodies(bool on) {
         for (Bullet_RayPart* part : segments) part->RemoveRigidBody();
         return;
     }
-    Quorvex::IAreaManager* areas = GetAreaManager();
-    CollisionShapeSet* shape = areas ? areas->FindShapeSet(L"RayPart") : nullptr;
+    CollisionShapeSet* shape = FindShape(L"RayPart");
     for (Bullet_RayPart* part : segments) part->CreateBody(shape);
 }
 

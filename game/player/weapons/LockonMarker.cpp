@@ -20,8 +20,6 @@ constexpr float kHeatBarLength = 0.06f;
 constexpr float kHeatBarWidth = 0.012f;
 constexpr float kHeatBarGap = 0.01f;
 
-float Aspect() { return Quorvex::g_Aspect > 0.0f ? Quorvex::g_Aspect : 1.0f; }
-
 }  // namespace
 
 LockonMarker::LockonMarker(Quorvex::IObjectManager* manager, MarkerGenerator* owner, Player* machine)
@@ -53,7 +51,7 @@ int LockonMarker::Initialize(int) {
 }
 
 void LockonMarker::SetPosition(float x, float y) {
-    const float centre = Aspect() * 0.5f;
+    const float centre = GetScreenAspect() * 0.5f;
     m_sprite.x = std::clamp(x, centre - 0.15f, centre + 0.15f);
     m_sprite.y = std::clamp(y, 0.35f, 0.65f);
 }

@@ -145,7 +145,7 @@ void Marker::UpdateScreenPositionLocked() {
         D3DXVec3TransformCoord(&projected, &world, &manager->GetViewProjection());
         D3DXVec3TransformCoord(&view, &world, &manager->GetViewMatrix());
     }
-    const float aspect = Quorvex::g_Aspect > 0.0f ? Quorvex::g_Aspect : 1.0f;
+    const float aspect = GetScreenAspect();
     m_sprite.x = (projected.x * 0.5f + 0.5f) * aspect;
     m_sprite.y = 0.5f - projected.y * 0.5f;
     float z = view.z;
@@ -344,9 +344,4 @@ int MarkerGenerator::GetFreeCount() const {
 int MarkerGenerator::GetInUseCount() const {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
     return static_cast<int>(m_inUse.size());
-}
-
-bool MarkerGenerator::IsMarked(Character* enemy) const {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
-    return m_marked.count(enemy) != 0;
 }

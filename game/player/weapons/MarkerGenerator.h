@@ -145,7 +145,6 @@ public:
     Quorvex::IResourceManager* GetResourceManager() const { return m_resourceManager; }
     int GetFreeCount() const;
     int GetInUseCount() const;
-    bool IsMarked(Character* enemy) const;
 
     // The markers' sets and the enemy records are shared by the job threads
     // and the contact handlers: every change goes through this lock.

@@ -42,8 +42,6 @@ public:
 
     Marker* GetMarker() const { return marker.Get(); }
     float GetAge() const { return age; }
-    float GetTrailCarry() const { return trailCarry; }
-    void SetTrailCarry(float carry) { trailCarry = carry; }
 
     int HomingMode = HomingNormal;
     float speed = 785.0f;
