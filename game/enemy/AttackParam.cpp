@@ -64,17 +64,7 @@ void FireOne(EnemyEx* owner, const D3DXQUATERNION& orientation, float level, flo
 // ---------------------------------------------------------------------------
 // Launch records
 
-void ShotSpawnParam::Copy(const ShotSpawnParam& other) {
-    owner = other.owner;
-    orientation = other.orientation;
-    reserved = other.reserved;
-    velocity = other.velocity;
-    level = other.level;
-    position = other.position;
-    speed = other.speed;
-    kind = other.kind;
-    manager = other.manager;
-}
+void ShotSpawnParam::Copy(const ShotSpawnParam& other) { *this = other; }
 
 void MakeShotSpawnParam(const Quorvex::AreaPos& position, const D3DXQUATERNION& orientation, ShotSpawnParam& out,
                         EnemyEx* owner, const D3DXVECTOR3& velocity, float level, Quorvex::IObjectManager* manager,
@@ -159,12 +149,9 @@ bool AttackParam_Volley::InRange(float l) const {
 }
 
 void AttackParam_Volley::TakeAim(float dt) {
-    const D3DXVECTOR3 targetVelocity = owner->GetTargetVelocity();
-    const D3DXVECTOR3 ahead = owner->GetTargetPosition() + targetVelocity * dt;
+    const D3DXVECTOR3 ahead = owner->GetTargetPosition() + owner->GetTargetVelocity() * dt;
     const D3DXVECTOR3 angles = MakeAimAngles(owner->GetWorldPosition(), ahead);
     aim = YawPitchRoll(angles.y, angles.x, 0.0f);
-    savedAim = aim;
-    savedVelocity = targetVelocity;
     if (!(aimFlags & BurstUnderWay)) {
         aimFlags |= BurstUnderWay;
         if (Quorvex::RandomInt() & 1) aimFlags |= PitchSide;
@@ -262,7 +249,7 @@ bool AttackParam_Line::InRange(float l) const {
     return InVolleyRange(owner, 150.0f + 200.0f * i, 2500.0f - 500.0f * i);
 }
 
-float AttackParam_Line::Rest(float l) const { return noRest ? 0.0f : (3.0f - l) * restScale; }
+float AttackParam_Line::Rest(float l) const { return (3.0f - l) * restScale; }
 
 int AttackParam_Line::VolleysPerBurst(float l) const { return 3 + static_cast<int>(4.0f * l); }
 

@@ -86,11 +86,8 @@ public:
 
     float volleyTimer = 0.0f;
     uint8_t variant = 0;
-    uint8_t noRest = 0;
     int32_t volleyCount = 0;
     int32_t aimFlags = 0;
-    D3DXQUATERNION savedAim{0.0f, 0.0f, 0.0f, 1.0f};
-    D3DXVECTOR3 savedVelocity{0.0f, 0.0f, 0.0f};
     float restScale = 1.0f;
     D3DXQUATERNION aim{0.0f, 0.0f, 0.0f, 1.0f};
     float restTimer = 0.0f;

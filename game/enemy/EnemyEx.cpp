@@ -87,7 +87,6 @@ void EnemyEx::MoveParam::SetPath(const D3DXVECTOR3* points, int n, float speed) 
 void EnemyEx::ShotParam1::Reset(float ownerLevel) {
     *this = ShotParam1();
     level = ownerLevel;
-    scale = 1.0f;
 }
 
 // ---------------------------------------------------------------------------

@@ -51,23 +51,15 @@ public:
         D3DXVECTOR3 refPoint;
     };
 
-    // A fire-step state record that boss and enemy classes keep by value:
-    // thirteen words, the level in the first, 1.0 in the ninth, zeros
-    // elsewhere after a reset.
+    // A fire-step state record that boss and enemy classes keep by value: the
+    // level, 1.0 in scale, zeros elsewhere after a reset.
     struct ShotParam1 {
         float level = 0.0f;
         float timer = 0.0f;  // seconds
         float rest = 0.0f;   // seconds
         float clock = 0.0f;  // seconds
         int32_t counter = 0;
-        int32_t value5 = 0;
-        int32_t value6 = 0;
-        int32_t value7 = 0;
         float scale = 1.0f;
-        int32_t value9 = 0;
-        int32_t value10 = 0;
-        int32_t value11 = 0;
-        int32_t value12 = 0;
 
         void Reset(float ownerLevel);
     };

@@ -174,6 +174,17 @@ Enemy_Fighter2* EnemyGenerator_Derive::LaunchFighter2(const Quorvex::AreaPos& po
     return fairy;
 }
 
+Enemy_Fighter2* EnemyGenerator_Derive::LaunchFighter2OnPath(const D3DXVECTOR3* points, int count, float speed,
+                                                            int attackType) {
+    if (!points || count <= 0) return nullptr;
+    Enemy_Fighter2* fairy = LaunchFighter2(GetAreaPos().Translated(points[0]));
+    if (!fairy) return nullptr;
+    fairy->GetMoveParam()->SetPath(points, count, speed);
+    fairy->SetAttackType(attackType);
+    fairy->attackType = attackType;
+    return fairy;
+}
+
 Enemy_ShotPoint* EnemyGenerator_Derive::LaunchShotPoint(const Quorvex::AreaPos& position,
                                                        const D3DXQUATERNION& orientation) {
     Quorvex::FactoryAdapter* pool = GetPool(PoolShotPoint);

@@ -77,6 +77,9 @@ public:
     // Each returns the enemy in play, or null when its pool is exhausted (or
     // not there): the caller skips the launch.
     Enemy_Fighter2* LaunchFighter2(const Quorvex::AreaPos& position);
+    // A fairy at the generator's position plus the first point, flying the
+    // path at that speed with that attack type. The caller counts it.
+    Enemy_Fighter2* LaunchFighter2OnPath(const D3DXVECTOR3* points, int count, float speed, int attackType);
     // An emitter at the position with the facing.
     Enemy_ShotPoint* LaunchShotPoint(const Quorvex::AreaPos& position, const D3DXQUATERNION& orientation);
     Enemy_Fighter3* LaunchFighter3(const Quorvex::AreaPos& position);

@@ -38,13 +38,11 @@ int EnemyScript_Derive::LaunchFighter1() { return 0; }
 
 int EnemyScript_Derive::LaunchFairy(int look) {
     if (!owner || record.waypoints.empty()) return -1;
-    Enemy_Fighter2* fairy = owner->LaunchFighter2(owner->GetAreaPos().Translated(record.waypoints.front()));
+    const int type = record.attackType == 0 ? Enemy_Fighter2::kAimedBursts : record.attackType;
+    Enemy_Fighter2* fairy = owner->LaunchFighter2OnPath(record.waypoints.data(),
+                                                        static_cast<int>(record.waypoints.size()), record.moveSpeed, type);
     if (!fairy) return -1;
     ApplyLife(fairy, record.lifeFactor);
-    ApplyPath(fairy);
-    const int type = record.attackType == 0 ? Enemy_Fighter2::kAimedBursts : record.attackType;
-    fairy->SetAttackType(type);
-    fairy->attackType = type;
     if (look) fairy->SetLook(look);
     AddEnemiesAppeared(1);
     return 0;

@@ -10,8 +10,6 @@ public:
     EnemyScript_Derive(const char* fileName, EnemyGenerator_Derive* owner);
     ~EnemyScript_Derive() override = default;
 
-    void ApplyPosRefTarget() override { EnemyScript::ApplyPosRefTarget(); }
-
     int LaunchFighter1();
     int LaunchFighter2();
     int LaunchDoll();

@@ -401,13 +401,9 @@ void AddStream(EnemyGenerator_Derive* generator, int stream, float delay) {
 
 int SpawnFairy(EnemyGenerator_Derive* generator, const Offset* waypoints, int count, float speed, int attackType) {
     if (!generator || !waypoints || count <= 0 || count > 4) return -1;
-    Enemy_Fighter2* fairy = generator->LaunchFighter2(SpawnPoint(generator, waypoints[0]));
-    if (!fairy) return -1;
     D3DXVECTOR3 points[4];
     ToVectors(waypoints, count, points);
-    fairy->GetMoveParam()->SetPath(points, count, speed);
-    fairy->SetAttackType(attackType);
-    fairy->attackType = attackType;
+    if (!generator->LaunchFighter2OnPath(points, count, speed, attackType)) return -1;
     AddEnemiesAppeared(1);
     return 0;
 }
