@@ -20,7 +20,6 @@ using namespace Quorvex;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
 
 // Picture sizes in layout units: a portrait fills the height, a speech
 // window half of it.
@@ -295,7 +294,7 @@ void GraphicObject::StepTransition() {
             ClearSprite(m_spriteB);
             return;
         }
-        const float s = std::sin(kPi * m_clock);
+        const float s = std::sin(D3DX_PI * m_clock);
         m_spriteA.color = 0;
         m_spriteB.color = ColorFromFloats(0.9f * s, s, s, s);
         return;
@@ -341,7 +340,7 @@ void GraphicObject::OnRender(CalcVertexSet& list) {
 
 D3DXCOLOR GraphicObject::GetScreenColor() const {
     float factor = 0.0f;
-    if (m_state == StateFlash && m_clock >= 0.0f) factor = std::sin(kPi * m_clock);
+    if (m_state == StateFlash && m_clock >= 0.0f) factor = std::sin(D3DX_PI * m_clock);
     else if (m_state == StateFadeTo) factor = m_clock >= 0.0f ? m_clock : 1.0f;
     else if (m_state == StateFadeFrom) factor = m_clock >= 0.0f ? 1.0f - m_clock : 0.0f;
     return m_effectColor * factor;

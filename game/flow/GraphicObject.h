@@ -75,11 +75,9 @@ public:
     int GetState() const { return m_state; }
     int GetPreviousState() const { return m_previousState; }
     float GetClock() const { return m_clock; }
-    float GetRate() const { return m_rate; }
     const std::string& GetCurrentKey() const { return m_currentKey; }
     const std::string& GetIncomingKey() const { return m_incomingKey; }
     const std::wstring& GetText() const { return m_text; }
-    const D3DXCOLOR& GetEffectColor() const { return m_effectColor; }
     const Quorvex::Sprite2DInfo& GetSpriteA() const { return m_spriteA; }
     const Quorvex::Sprite2DInfo& GetSpriteB() const { return m_spriteB; }
     // The colour the full-screen pass lays over the screen now, or alpha 0

@@ -36,14 +36,9 @@ public:
                          int perRow);
 
     Hud_Life* GetLife() const { return m_life; }
-    Hud_TargetLife* GetTargetLife() const { return m_targetLife; }
-    Hud_Booster* GetBooster() const { return m_booster; }
-    Hud_Score* GetScore() const { return m_score; }
     Hud_ZenkMode* GetZenkMode() const { return m_zenkMode; }
     NumberObject* GetCountdown() const { return m_countdown; }
     ResultSet* GetResultSet() const { return m_resultSet; }
-    const std::vector<Hud_MissileRest*>& GetTensIcons() const { return m_tens; }
-    const std::vector<Hud_MissileRest*>& GetUnitsIcons() const { return m_units; }
 
     // Set to 1 by the stage scene while it shows the result panel.
     BYTE m_resultShown = 0;

@@ -11,7 +11,6 @@
 using namespace Quorvex;
 
 namespace {
-constexpr float kPi = 3.14159265358979f;
 }
 
 Pause_SelectUnit::Pause_SelectUnit(ObjectManager* manager) : RenderObject(manager, CreateRegister) {}
@@ -38,7 +37,7 @@ void Pause_SelectUnit::Finalize() { Hide(); }
 void Pause_SelectUnit::Update(float timeStep) {
     if (m_type == 0) return;
     if (m_selected && m_enabled) {
-        m_blinkPhase = WrapAngle(m_blinkPhase + timeStep * kPi);
+        m_blinkPhase = WrapAngle(m_blinkPhase + timeStep * D3DX_PI);
         m_sprite.color = WhiteWithAlpha(std::sin(m_blinkPhase) * 0.25f + 0.75f);
     } else {
         m_sprite.color = kIdleColor;

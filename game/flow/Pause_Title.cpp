@@ -11,7 +11,6 @@
 using namespace Quorvex;
 
 namespace {
-constexpr float kPi = 3.14159265358979f;
 }
 
 Pause_Title::Pause_Title(ObjectManager* manager) : RenderObject(manager, CreateRegister) {}
@@ -54,7 +53,7 @@ void Pause_Title::Hide() {
 void Pause_Title::Update(float timeStep) {
     if (!m_active) return;
     if (m_type == 1) {
-        m_phase = WrapAngle(m_phase + timeStep * kPi / 2.0f);
+        m_phase = WrapAngle(m_phase + timeStep * D3DX_PI / 2.0f);
         m_sprite.color = WhiteWithAlpha(std::sin(m_phase) * 0.5f + 0.5f);
     } else {
         m_sprite.color = 0xFFFFFFFF;

@@ -36,7 +36,6 @@ public:
     BYTE IsFinished() const { return m_finished; }
     Result_StageScore* GetRow(int row) const { return row >= 0 && row < kRows ? m_rows[row] : nullptr; }
     Result_Title* GetTitle() const { return m_title; }
-    Result_NextStage* GetNextStage() const { return m_nextStage; }
 
 private:
     // The game manager's value that row r counts up to.

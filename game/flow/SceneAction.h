@@ -45,7 +45,6 @@ public:
     virtual void SetMusicVolume(float volume) = 0;
     virtual Quorvex::SoundUnit* GetMusic() = 0;
 
-    BYTE IsSingleStage() const { return m_singleStage; }
 
     // The screen effect of the player's special mode: 1.0 is the plain
     // picture; below that a dark tint over the play world (under the 2D

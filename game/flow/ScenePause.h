@@ -62,14 +62,9 @@ public:
     float GetTimer() const { return m_timer; }
     int GetTileCount() const { return m_tileCount; }
     bool IsTilesDone() const { return m_tilesDone; }
-    bool IsSnapshotTaken() const { return m_snapshotTaken; }
-    Pause_BackTileFactory* GetTileFactory() const { return m_pTileFactory; }
     Pause_Title* GetTitle() const { return m_pTitle; }
-    Pause_SelectList* GetPauseList() const { return m_pPauseList; }
-    Pause_SelectListDead* GetContinueList() const { return m_pContinueList; }
     // The handed-over game manager, else the game state's.
     GameManager* GetGameManager() const;
-    const Quorvex::RenderTargetSet& GetSnapshotTarget() const { return m_snapshot; }
 
     // The tiles that the spread from count `previous` to `count` adds, each
     // (column, row) once over the whole spread: the square of `count`

@@ -224,7 +224,6 @@ void SceneStage::StartMusic(const wchar_t* id, DWORD loopStart, DWORD loopEnd) {
     music->Play(SoundUnit::PLAY_LOOP | SoundUnit::PLAY_REWIND);
     music->SetLoopRegion(loopStart, loopEnd);
     SetMusicVolume(1.0f);
-    m_musicClock = 0.0f;
 }
 
 void SceneStage::UpdateMusicPhase(float s) {
@@ -253,7 +252,6 @@ void SceneStage::UpdateMusicPhase(float s) {
     case 15: StartMusic(L"mu8", 121186, 23974877); break;
     default: break;  // 0, 6 (silence) and above 17
     }
-    m_musicClock += s;
 }
 
 // ---------------------------------------------------------------------------
@@ -372,12 +370,13 @@ void SceneStage::ExplodeKind7Objects() {
     }
 }
 
-void SceneStage::SetWorldOffset(GroundGenerator* generator, float h) {
+void SceneStage::SetWorldOffset(float h) {
     Environment2* env = g_pEnvironment2;
     const D3DXVECTOR3 ground(0.0f, h + kGroundAboveSea, 0.0f);
     const D3DXVECTOR3 groundChange = ground - env->groundOffset;
     env->worldOffset = D3DXVECTOR3(0.0f, h, 0.0f);
     env->groundOffset = ground;
+    GroundGenerator* generator = env->groundGenerator;
     if (!generator) return;
     Ground_PieceFactory* const pools[] = {generator->GetFlowerFactory(), generator->GetBuildingFactory(),
                                           generator->GetYamaFactory(), generator->GetBlockFactory(),

@@ -104,10 +104,10 @@ public:
 
     // Raises the stage by h: the sea offset becomes (0, h, 0) and the ground
     // offset (0, h + 50, 0) in the game state, and every live flower,
-    // building, mountain, block and tree of the generator (may be null) moves
-    // by the change of the ground offset. The sea adds its offset when it
-    // draws, so its pieces stay where they are.
-    static void SetWorldOffset(GroundGenerator* generator, float h);
+    // building, mountain, block and tree of the game state's ground generator
+    // (if any) moves by the change of the ground offset. The sea adds its
+    // offset when it draws, so its pieces stay where they are.
+    static void SetWorldOffset(float h);
 
     // Standard entries: the fade to white at the end of a stage, and the end
     // of the run in single-stage play.
@@ -126,15 +126,11 @@ public:
 
     // Timeline read-outs.
     float GetEventClock() const { return m_eventClock; }
-    float GetEventElapsed() const { return m_eventElapsed; }
     float GetEventProgress() const { return m_eventProgress; }
     uint32_t GetEventIndex() const { return m_eventIndex; }
     BYTE IsEventEntered() const { return m_eventEntered; }
     const std::vector<EventSet>& GetEventList() const { return m_events; }
     SpeakParam& GetSpeakParam() { return m_speak; }
-    int32_t GetMusicPhase() const { return m_musicPhase; }
-    void SetMusicPhase(int32_t phase) { m_musicPhase = phase; }
-    float GetMusicClock() const { return m_musicClock; }
 
 protected:
     // Appends one entry with its callback bound to this stage.
@@ -173,11 +169,9 @@ protected:
     BYTE m_eventEntered = 0;
     SpeakParam m_speak;
     int32_t m_musicPhase = 2;
-    float m_musicClock = 0.0f;
     Quorvex::SoundUnit* m_pMusic = nullptr;  // not counted
     uint32_t m_eventIndex = 0;
     std::vector<EventSet> m_events;
-    Quorvex::AreaPos m_stagePosition;
 
 private:
     void StartMusic(const wchar_t* id, DWORD loopStart, DWORD loopEnd);

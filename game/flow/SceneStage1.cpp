@@ -179,7 +179,7 @@ void SceneStage1::EnterWindow(int window) {
     case 0:
         StageScript::FadeFromWhite(0.5f);
         BrightLook();
-        SetWorldOffset(Ground(), 0.0f);
+        SetWorldOffset(0.0f);
         SetPlayerMoveLimit(c / 4.0f);
         break;
     case 1:

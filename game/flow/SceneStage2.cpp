@@ -130,7 +130,7 @@ Enemy_Fesko* SceneStage2::Boss() const { return dynamic_cast<Enemy_Fesko*>(Stage
 void SceneStage2::Event0(EventSet*) {
     if (Enter(0)) {
         if (m_singleStage) StageScript::FadeFromWhite(0.3f);
-        SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, 0.0f);
+        SetWorldOffset(0.0f);
         if (Player* player = g_pEnvironment2 ? g_pEnvironment2->player : nullptr) {
             player->SetMoveLimit(player->GetMoveLimitEnable(), AreaPos::FromCell(StageScript::CenterCell()),
                                  player->GetMoveLimitMinimum(), player->GetMoveLimitMaximum());

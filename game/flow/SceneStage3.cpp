@@ -149,7 +149,7 @@ void SceneStage3::Event2(EventSet*) {
         HideStageResult();
         StageScript::SetTalkFlag(0);
         if (Enemy_Pentra* boss = Boss()) boss->SetPhase(3);
-        SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, 0.0f);
+        SetWorldOffset(0.0f);
         m_arena = MakeArenaReference(
             StageScript::CenterCell());
         StageScript::SetAreaKind(this, 1);

@@ -38,7 +38,6 @@ public:
     // The world's base position with its z cell made even (an odd cell moves
     // one step toward zero).
     static Quorvex::AreaPos MakeArenaReference(const Quorvex::Int3& baseCell);
-    const Quorvex::AreaPos& GetArenaReference() const { return m_arena; }
 
     GraphicManager::SpeakSet* Dialogue1(SpeakParam& speak);
     GraphicManager::SpeakSet* Dialogue2(SpeakParam& speak);

@@ -66,7 +66,7 @@ int SceneStage4::OnInitialize(void* param) {
     StageScript::SetAreaWindows(this, Int3{-3, 0, -1}, Int3{3, 0, 13}, Int3{-5, -1, -8}, Int3{5, 1, 15});
     StageScript::SetAreaKind(this, 2);
     BlendStageLook(6, 6, 0.0f);
-    SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, kCaveOffset);
+    SetWorldOffset(kCaveOffset);
     return 0;
 }
 
@@ -107,13 +107,13 @@ void SceneStage4::Event1(EventSet*) {
         m_musicPhase = 7;
     }
     BlendStageLook(6, 0, m_eventProgress);
-    SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, m_eventProgress * kCaveOffset);
+    SetWorldOffset(m_eventProgress * kCaveOffset);
 }
 
 void SceneStage4::Event2(EventSet*) {
     StageScript::SetAreaKind(this, 2);
     BlendStageLook(6, 6, 0.0f);
-    SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, kCaveOffset);
+    SetWorldOffset(kCaveOffset);
     m_worldReference = StageScript::GetWorldReference();
     SetSkip();
 }
@@ -229,7 +229,7 @@ void SceneStage4::Event16(EventSet*) {
     BlendStageLook(0, 9, 1.0f - f);
     const float b = StageScript::Clamp01(d / twoCells);
     StageScript::SetMoveLimit(*base, kLimitHalfWidth + b * g_WorldGrid.cellSize[0] / 2.0f, b < 1.0f);
-    SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, (1.0f - b) * kCaveOffset);
+    SetWorldOffset((1.0f - b) * kCaveOffset);
     if (b >= 1.0f) SetSkip();
 }
 

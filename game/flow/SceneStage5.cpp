@@ -199,13 +199,13 @@ void SceneStage5::Event1(EventSet*) {
         StageScript::SetMoveLimit(m_worldReference, g_WorldGrid.cellSize[0] / 2.0f);
     }
     BlendStageLook(0, 0, m_eventProgress);
-    SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, m_eventProgress * kFlowerOffset);
+    SetWorldOffset(m_eventProgress * kFlowerOffset);
 }
 
 void SceneStage5::Event2(EventSet*) {
     StageScript::SetAreaKind(this, 1);
     BlendStageLook(0, 0, 0.0f);
-    SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, kFlowerOffset);
+    SetWorldOffset(kFlowerOffset);
     m_worldReference = StageScript::GetWorldReference();
     SetSkip();
 }

@@ -109,8 +109,7 @@ void SceneStage6::GlideStep(float timeStep) {
         m_glideClock = -1.0f;
         u = 1.0f;
     }
-    SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr,
-                   m_glideStart + (m_glideTarget - m_glideStart) * u);
+    SetWorldOffset(m_glideStart + (m_glideTarget - m_glideStart) * u);
 }
 
 void SceneStage6::LimitStep(float timeStep) {

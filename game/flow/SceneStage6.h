@@ -48,7 +48,6 @@ public:
     void LimitStep(float timeStep);
 
     float GetGlideClock() const { return m_glideClock; }
-    float GetGlideTarget() const { return m_glideTarget; }
     float GetLimitClock() const { return m_limitClock; }
     // The current x half-width of the limit transition.
     float GetLimitWidth(float clock) const { return (1.0f - clock) * m_limitExtra + m_limitHalfWidth; }

@@ -36,7 +36,6 @@ public:
 
     // Counted; null clears. The player's set-up hands itself here.
     void SetFollowTarget(Object3D* target);
-    Object3D* GetFollowTarget() const { return m_pFollowTarget; }
     // The second reference the player hands over (its lock-on marker).
     void SetMarker(Quorvex::Object* marker);
     Quorvex::Object* GetMarker() const { return m_pMarker; }
@@ -51,7 +50,6 @@ public:
     // Look-at point of the placed mode.
     void SetPlacedLookAt(const Quorvex::AreaPos& position) { m_placedLookAt = position; }
     void SetPlacedLookAtWorld(const D3DXVECTOR3& world) { m_placedLookAt = Quorvex::AreaPos::FromWorld(world); }
-    const Quorvex::AreaPos& GetPlacedLookAt() const { return m_placedLookAt; }
     // World units per axis; the follow mode lets it decay by 1 per second.
     void SetShakeAmplitude(const D3DXVECTOR3& amplitude) { m_shakeAmplitude = amplitude; }
     const D3DXVECTOR3& GetShakeAmplitude() const { return m_shakeAmplitude; }
@@ -60,7 +58,6 @@ public:
     const D3DXVECTOR3& GetLookAt() const { return m_lookAt; }
     const D3DXVECTOR3& GetUp() const { return m_up; }
     const D3DXVECTOR3& GetVelocity() const { return m_velocity; }
-    void SetEye(const D3DXVECTOR3& eye) { m_eye = eye; }
 
     // Offsets of the follow mode for a target at `targetPosition`: the lag
     // vector from the player's steering, the speed rate s and k (straight

@@ -40,10 +40,6 @@ public:
 
     void Advance(float timeStep);
 
-    const D3DXVECTOR2& GetPortraitPosition() const { return m_portrait; }
-    const D3DXVECTOR2& GetBubblePosition() const { return m_bubble; }
-    const std::wstring& GetSpeech() const { return m_speech; }
-    float GetReveal() const { return m_reveal; }
 
 private:
     Quorvex::Sprite2DInfo m_portraitSprite;

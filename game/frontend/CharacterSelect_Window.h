@@ -58,10 +58,8 @@ public:
     static int RevealedLength(const std::wstring& text, float reveal);
 
     bool IsShown() const { return m_shown; }
-    bool IsHiding() const { return m_hiding; }
     float GetAlpha() const { return m_alpha; }
     const D3DXVECTOR2& GetBoxPosition() const { return m_box; }
-    const D3DXVECTOR2& GetAnchorPosition() const { return m_anchor; }
     const std::wstring& GetHeading() const { return m_heading; }
     const std::wstring& GetBody() const { return m_body; }
     float GetHeadingReveal() const { return m_headingReveal; }

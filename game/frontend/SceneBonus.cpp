@@ -22,7 +22,6 @@ using namespace Quorvex;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
 constexpr float kStepWait = 5.0f;
 constexpr float kPictureX = 800.0f;
 constexpr float kFirstPictureY = 250.0f;
@@ -105,8 +104,8 @@ void SceneBonus::AddPicture(const char* id, float x, float y, float lifetime) {
 void SceneBonus::OnUpdate(float timeStep) {
     RunSequence(timeStep);
     m_base.Add(D3DXVECTOR3(0.0f, 0.0f, 50.0f * timeStep));
-    const float a = 2.0f * kPi * 0.01f * m_clock;
-    const float b = 2.0f * kPi * 0.02f * m_clock;
+    const float a = 2.0f * D3DX_PI * 0.01f * m_clock;
+    const float b = 2.0f * D3DX_PI * 0.02f * m_clock;
     if (m_pCamera) {
         m_pCamera->SetAreaPos(
             m_base.Translated(D3DXVECTOR3(1.5f * std::sin(b), 1.5f * std::cos(b), 2.0f * std::sin(a))));

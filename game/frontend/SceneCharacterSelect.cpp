@@ -32,8 +32,7 @@ using namespace Quorvex;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
-constexpr float kDegree = kPi / 180.0f;
+constexpr float kDegree = D3DX_PI / 180.0f;
 constexpr int kCharacterCount = 3;
 constexpr int kEquipmentCount = 2;
 constexpr int kOutputCount = 4;
@@ -212,7 +211,6 @@ int SceneCharacterSelect::OnInitialize(void* param) {
     if (CreateObjects() < 0) return -1;
 
     BuildPaths();
-    m_runningTime = 0.0f;
     m_cameraState = kCameraStart;
     BuildPage(0);
     m_puffTimer = 0.0f;
@@ -309,7 +307,7 @@ void SceneCharacterSelect::BuildPaths() {
     // A page: 32 keyframes on a small circle around the page's place.
     auto circle = [&](std::vector<CameraKeyframe>& path, D3DXVECTOR3 centre, D3DXQUATERNION r, D3DXVECTOR3 target) {
         for (int k = 0; k < 32; ++k) {
-            const float a = 2.0f * kPi * static_cast<float>(k) / 32.0f;
+            const float a = 2.0f * D3DX_PI * static_cast<float>(k) / 32.0f;
             path.push_back(key(centre + D3DXVECTOR3(0.1f * std::sin(a), 0.1f * std::cos(a), 0.0f), 0.2f, r, target));
         }
     };
@@ -384,14 +382,10 @@ void SceneCharacterSelect::StepChoice(const Commands& commands, int& cursor, int
 
 void SceneCharacterSelect::UpdateOutput(const Commands& commands, float timeStep) {
     if (m_cameraState == kCameraOutput) {
-        if (commands.up && !m_outputLatch) {
+        if ((commands.up || commands.down) && !m_outputLatch) {
+            const int next = m_outputCursor + (commands.up ? -1 : 1);
             m_previousOutput = m_outputCursor;
-            m_outputCursor = m_outputCursor - 1 < 1 ? kOutputCount : m_outputCursor - 1;
-            m_outputBlend = 0.0f;
-            m_outputLatch = true;
-        } else if (commands.down && !m_outputLatch) {
-            m_previousOutput = m_outputCursor;
-            m_outputCursor = m_outputCursor + 1 > kOutputCount ? 1 : m_outputCursor + 1;
+            m_outputCursor = next < 1 ? kOutputCount : (next > kOutputCount ? 1 : next);
             m_outputBlend = 0.0f;
             m_outputLatch = true;
         } else if (!commands.up && !commands.down) {
@@ -656,7 +650,6 @@ SceneCharacterSelect::Commands SceneCharacterSelect::ReadCommands() const {
 void SceneCharacterSelect::OnUpdate(float timeStep) { Step(ReadCommands(), timeStep); }
 
 void SceneCharacterSelect::Step(const Commands& commands, float timeStep) {
-    m_runningTime += timeStep;
     m_puffTimer += timeStep;
     if (m_puffTimer >= kPuffInterval) {
         m_puffTimer -= kPuffInterval;

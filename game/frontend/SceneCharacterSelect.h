@@ -99,7 +99,6 @@ public:
     int GetCharacterCursor() const { return m_characterCursor; }
     int GetEquipmentCursor() const { return m_equipmentCursor; }
     int GetOutputCursor() const { return m_outputCursor; }
-    float GetOutputBlend() const { return m_outputBlend; }
 
 protected:
     int CreateRenderGroups();
@@ -118,7 +117,6 @@ protected:
     ViewObject* m_pCamera = nullptr;            // counted
     PlayerStub* m_pPlayerModel = nullptr;       // counted
     MissileStub* m_pMissileModel = nullptr;     // counted
-    float m_runningTime = 0.0f;
     int m_cameraState = kCameraStart;
     unsigned m_keyframeIndex = 0;
     std::vector<CameraKeyframe> m_paths[kPathCount];

@@ -39,8 +39,7 @@ namespace {
 
 constexpr int kEventSkipKey = 28;  // Return
 constexpr int kEventSkipPad = 5;
-constexpr float kPi = 3.14159265358979f;
-constexpr float kDegree = kPi / 180.0f;
+constexpr float kDegree = D3DX_PI / 180.0f;
 constexpr float kCreditLifetime = 5.5f;
 constexpr float kLongCreditLifetime = 15.0f;
 constexpr float kSmokeInterval = 0.1f;
@@ -419,7 +418,7 @@ void SceneEnding::OnUpdate(float timeStep) {
     m_reference.Add(D3DXVECTOR3(0.0f, 0.0f, 50.0f * timeStep));
     UpdateFlight(timeStep);
 
-    const float a = 2.0f * kPi * m_sceneTime;
+    const float a = 2.0f * D3DX_PI * m_sceneTime;
     const D3DXVECTOR3 machineOffset =
         m_flightOffset + D3DXVECTOR3(4.0f * std::sin(0.05f * a), 5.0f * std::cos(0.025f * a), 7.5f * std::sin(0.03f * a));
     if (m_pMachine) {

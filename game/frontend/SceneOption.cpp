@@ -191,8 +191,7 @@ void SceneOption::ShowReverseAxis() {
     m_pSprites->SetChara(m_pSprites->reverseAxisValue, on ? "on" : "off");
 }
 
-void SceneOption::OnUpdate(float timeStep) {
-    m_time += timeStep;
+void SceneOption::OnUpdate(float) {
     InputManager* input = GetInputManager();
     if (!input || IsFinished()) return;
     m_row = StepRowByInput(m_row, kRowCount, m_pSprites ? m_pSprites->rowLabel : nullptr);

@@ -79,7 +79,6 @@ protected:
     void ShowButton(int row);
     void ShowReverseAxis();
 
-    float m_time = 0.0f;
     std::unique_ptr<SprSet> m_pSprites;
     int m_row = 0;
 };

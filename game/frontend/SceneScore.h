@@ -121,7 +121,6 @@ public:
     int GetCursorRow() const { return m_cursorRow; }
     int GetNameLength() const { return m_nameLength; }
     const CharacterCode* GetName() const { return m_entryName; }
-    bool IsStartedForEntry() const { return m_startedForEntry; }
 
 protected:
     void RegisterCells();

@@ -161,8 +161,7 @@ void SceneStageSelect::SetFighter(int fighter) {
     m_fighter = fighter;
 }
 
-void SceneStageSelect::OnUpdate(float timeStep) {
-    m_time += timeStep;
+void SceneStageSelect::OnUpdate(float) {
     InputManager* input = GetInputManager();
     if (!input || IsFinished()) return;
     m_row = StepRowByInput(m_row, kRowCount, m_pSprites ? m_pSprites->rowLabel : nullptr);
@@ -203,9 +202,4 @@ void SceneStageSelect::OnUpdate(float timeStep) {
         default:
             break;
     }
-}
-
-void SceneStageSelect::Render() {
-    m_renderedOnce = true;
-    PanelScene::Render();
 }

@@ -42,8 +42,6 @@ public:
     int OnInitialize(void* param) override;
     void OnUpdate(float timeStep) override;
     void OnRender() override {}
-    // Notes the first render, then the panel render.
-    void Render() override;
 
     // The unlocked level of a difficulty (1..4) that the panel can offer:
     // kept within 1..5.
@@ -60,7 +58,6 @@ public:
     int GetDifficulty() const { return m_difficulty; }
     int GetLevel() const { return m_level; }
     int GetFighter() const { return m_fighter; }
-    int GetMaxLevel() const { return m_maxLevel; }
 
 protected:
     void RegisterCells();
@@ -68,8 +65,6 @@ protected:
     void SetLevel(int level);
     void SetFighter(int fighter);
 
-    float m_time = 0.0f;
-    bool m_renderedOnce = false;
     std::unique_ptr<SprSet> m_pSprites;
     int m_row = kRowDifficulty;
     int m_difficulty = 2;

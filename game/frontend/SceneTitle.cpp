@@ -33,7 +33,6 @@ using namespace Quorvex;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
 constexpr float kSmokeInterval = 0.25f;
 constexpr int kSmokeBurst = 26;
 
@@ -175,7 +174,7 @@ int SceneTitle::CreateWorld(ObjectManager* objects, IAreaManager* areas, AreaFac
     center->Release();
     if (!cameraOut) camera->Release();
     if (centerResult < 0) return -1;
-    SceneStage::SetWorldOffset(g_pEnvironment2 ? g_pEnvironment2->groundGenerator : nullptr, 0.0f);
+    SceneStage::SetWorldOffset(0.0f);
     return 0;
 }
 
@@ -319,7 +318,7 @@ void SceneTitle::OnUpdate(float timeStep) {
 }
 
 void SceneTitle::UpdateFlight(float timeStep) {
-    const float a = 2.0f * kPi * 0.025f * m_clock;
+    const float a = 2.0f * D3DX_PI * 0.025f * m_clock;
     const float s1 = std::sin(a);
     const float c1 = std::cos(a);
     const float c = c1 >= 0.0f ? c1 * 0.5f : c1;
@@ -328,7 +327,7 @@ void SceneTitle::UpdateFlight(float timeStep) {
     if (m_pPlayerModel) m_pPlayerModel->SetAreaPos(modelPosition);
     m_basePosition.Add(D3DXVECTOR3(0.0f, 0.0f, 50.0f * timeStep));
 
-    const float b = 2.0f * kPi * 0.02f * m_clock;
+    const float b = 2.0f * D3DX_PI * 0.02f * m_clock;
     if (m_pCamera) {
         m_pCamera->SetAreaPos(
             modelPosition.Translated(D3DXVECTOR3(10.0f * std::sin(b) - 20.0f * s1, 20.0f * std::cos(b) + 10.0f, -50.0f)));

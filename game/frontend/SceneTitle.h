@@ -57,8 +57,6 @@ public:
     float GetStateTime() const { return m_stateTime; }
     // The game manager clears its fired flag to hand the menu back.
     Pause_SelectListTitle* GetMenu() const { return m_pMenu; }
-    Title_Logo* GetLogo() const { return m_pLogo; }
-    Quorvex::FillObject* GetFill() const { return m_pFill; }
 
     // The world set-up that the 3-D front-end scenes share.
     //

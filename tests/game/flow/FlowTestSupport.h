@@ -1,14 +1,10 @@
 // A fresh game state for each test and a scratch folder for files.
 #pragma once
-#include <unistd.h>
-
-#include <atomic>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
+#include "engine/core/TestFiles.h"
 #include "game/flow/Environment2.h"
 
 namespace flow_test {
@@ -28,28 +24,13 @@ private:
     std::unique_ptr<Environment2> env_;
 };
 
-class TempDir {
+// The core tests' scratch folder, naming files as plain strings.
+class TempDir : public core_test::TempDir {
 public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("orv_flow_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
+    std::string File(const std::string& name) const { return (path() / name).string(); }
 };
 
-inline std::string ReadAll(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using core_test::ReadAll;
 
 inline void WriteAll(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;

@@ -1,33 +1,18 @@
-// Pieces the front-end tests share: a device-free object manager and a holder
-// that gives back one counted reference. Tests that change the game state
-// run on a fresh one (flow_test::FreshEnvironment).
+// Pieces the front-end tests share: a device-free object manager and the
+// render tests' holder of one counted reference. Tests that change the game
+// state run on a fresh one (flow_test::FreshEnvironment).
 #pragma once
 #include <gtest/gtest.h>
 
 #include "engine/assets/devices/InputManager.h"
 #include "engine/core/render/ObjectManager.h"
+#include "engine/render/RenderTestSupport.h"
 #include "game/flow/FlowTestSupport.h"
 #include "game/support/HeadlessWorld.h"
 
 namespace frontend_test {
 
-template <class T>
-class Held {
-public:
-    explicit Held(T* object = nullptr) : object_(object) {
-        if (object_) object_->AddRef();
-    }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    ~Held() {
-        if (object_) object_->Release();
-    }
-    T* get() const { return object_; }
-    T* operator->() const { return object_; }
-
-private:
-    T* object_;
-};
+using render_test::Held;
 
 // Updates objects and lets stages write commands; draws nothing.
 inline Quorvex::ObjectManager* NewObjectManager() {
