@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the game and its tests, and runs every test:
-# first a plain build, then the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer in a second build folder.
+# first a plain build, then the whole game played in a real X window (its own
+# Xvfb), then the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# in a second build folder.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
@@ -10,6 +11,9 @@ jobs=$(nproc)
 echo "test: plain build"
 tools/build.sh build
 (cd build && ctest --output-on-failure -j "$jobs")
+
+echo "test: the game in a real X window"
+python3 tests/desktop/real_window.py build/game
 
 echo "test: sanitizer build (address, undefined)"
 tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON -DORV_BENCH=OFF

@@ -9,6 +9,7 @@ packages=(
   libopenal-dev libassimp-dev libbullet-dev liblua5.2-dev libboost-dev
   libstb-dev libglm-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool
 )
 
 missing=()
