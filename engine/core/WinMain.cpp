@@ -126,6 +126,8 @@ int RunWinMain(SceneBase* (*createRoot)(), HINSTANCE instance, HINSTANCE prevIns
                int showCmd) {
     MessageLogManager& log = MessageLogManager::Instance();
     MSG taken{};  // the last message the pump took
+    // A run that failed must not report success to a script or a shell.
+    bool failed = false;
     try {
         _wsetlocale(LC_ALL, L"japanese");
         MessageTable::Build();
@@ -169,8 +171,10 @@ int RunWinMain(SceneBase* (*createRoot)(), HINSTANCE instance, HINSTANCE prevIns
         }
     } catch (const wchar_t* text) {
         log.Log(kMainSource, text);
+        failed = true;
     } catch (...) {
         MessageTable::Log(1, kMainSource);
+        failed = true;
     }
 
     if (g_pEnvironment) g_pEnvironment->SetExitFlag(true);
@@ -183,7 +187,7 @@ int RunWinMain(SceneBase* (*createRoot)(), HINSTANCE instance, HINSTANCE prevIns
         environment->Release();
     }
     if (log.IsConsoleEcho()) FreeConsole();
-    return static_cast<int>(taken.wParam);
+    return failed ? 1 : static_cast<int>(taken.wParam);
 }
 
 }  // namespace Quorvex

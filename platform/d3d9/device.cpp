@@ -18,8 +18,10 @@
 
 namespace orv::d3d9 {
 
+// The layer's own failures: no log file holds them, so they always reach the
+// terminal (as valid UTF-8, whatever bytes a file name held).
 void LogLine(const char* source, std::string_view text) {
-    OutputDebugStringW(Utf8ToWide(std::string(source) + ": " + std::string(text) + "\n").c_str());
+    WriteStandardErrorLine(WideToUtf8(Utf8ToWide(std::string(source) + ": " + std::string(text))));
 }
 
 void LogLineV(const char* source, const char* format, va_list args) {

@@ -2,6 +2,8 @@
 // generator.
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "platform/win32/services_internal.h"
@@ -20,11 +22,29 @@ void Sleep(DWORD milliseconds) {
     else std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+namespace {
+
+bool DebugOutputWanted() {
+    const char* value = std::getenv("ORVALIS_DEBUG_OUTPUT");
+    return value && *value && std::strcmp(value, "0") != 0;
+}
+
+}  // namespace
+
 void OutputDebugStringW(LPCWSTR text) {
-    if (!text) return;
-    const std::string utf8 = WideToUtf8(text);
-    // One write per call keeps lines from several threads apart.
-    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+    if (!text || !*text || !DebugOutputWanted()) return;
+    WriteStandardErrorLine(WideToUtf8(text));
+}
+
+void WriteStandardErrorLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size() + 1);
+    for (char c : text)
+        if (c != '\r') line += c;
+    while (!line.empty() && line.back() == '\n') line.pop_back();
+    line += '\n';
+    // One write per line keeps lines from several threads apart.
+    std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
 

@@ -288,8 +288,14 @@ void Sleep(DWORD milliseconds);
 // ---------------------------------------------------------------------------
 // Debugger output and console
 
-// Writes the text to standard error as UTF-8, unchanged (no newline added).
+// No debugger watches here: the text goes to standard error, one message a
+// line, only when the environment variable ORVALIS_DEBUG_OUTPUT is set to
+// anything but "" or "0". Otherwise it is dropped (the message log keeps the
+// game's own traces).
 void OutputDebugStringW(LPCWSTR text);
+// Writes one line of UTF-8 to standard error in a single write: Windows line
+// breaks become plain ones and the line ends with exactly one line break.
+void WriteStandardErrorLine(std::string_view text);
 // The process has no console of its own to free.
 BOOL FreeConsole();
 

@@ -4,7 +4,6 @@
 
 #include "platform/win32/services.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,15 +14,6 @@ bool HasDesktop() {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
     if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) return false;
     return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-}
-
-// Windows line breaks become plain ones on a terminal.
-std::string WithoutCarriageReturns(std::string text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text)
-        if (c != '\r') out += c;
-    return out;
 }
 
 }  // namespace
@@ -40,7 +30,6 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         if (SDL_ShowSimpleMessageBox(flags, title.c_str(), body.c_str(), orv::win32::SdlWindowOf(owner)) == 0)
             return IDOK;
     }
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), WithoutCarriageReturns(body).c_str());
-    std::fflush(stderr);
+    WriteStandardErrorLine(title + ": " + body);
     return IDOK;
 }

@@ -83,6 +83,9 @@ class Run:
 
     def start_game(self):
         # A folder of its own: the settings and log written here never touch the player's.
+        for name in ("orvalis", "Param.txt", "data", "data2"):
+            if not os.path.exists(os.path.join(self.game_dir, name)):
+                raise Failure(f"{self.game_dir} has no {name}: build the game first")
         for name in ("data", "data2"):
             os.symlink(os.path.join(self.game_dir, name), os.path.join(self.work, name))
         shutil.copy(os.path.join(self.game_dir, "Param.txt"), self.work)

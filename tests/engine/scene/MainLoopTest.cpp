@@ -188,7 +188,7 @@ TEST_F(MainLoop, AMinimisedWindowRunsNoFramesUntilRestored) {
     EXPECT_EQ(framesAfterRestore, 3) << "frames resume after the restore";
 }
 
-TEST_F(MainLoop, AFailedStartUpIsLoggedAndEndsWithZeroAfterAnOrderedShutdown) {
+TEST_F(MainLoop, AFailedStartUpIsLoggedAndEndsWithOneAfterAnOrderedShutdown) {
     struct Case {
         const char* what;
         bool withParameterFile;
@@ -224,7 +224,7 @@ TEST_F(MainLoop, AFailedStartUpIsLoggedAndEndsWithZeroAfterAnOrderedShutdown) {
         });
         const std::string log = ReadLog();
         std::filesystem::current_path(home);
-        EXPECT_EQ(exitCode, 0) << c.what;
+        EXPECT_EQ(exitCode, 1) << c.what;
         EXPECT_EQ(frames, 0) << c.what;
         EXPECT_TRUE(InOrder(log, c.log)) << c.what;
         EXPECT_EQ(Quorvex::g_pEnvironment, nullptr) << c.what;

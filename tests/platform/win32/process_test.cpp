@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/win32/win32.h"
@@ -23,11 +24,30 @@ TEST(Clock, NeverRunsBackwardsAndCountsSleptTime) {
     EXPECT_EQ(TIMERR_NOERROR, timeEndPeriod(1));
 }
 
-TEST(DebugOutput, GoesToStandardErrorAsUtf8) {
-    testing::internal::CaptureStderr();
-    OutputDebugStringW(L"SceneBase::Initialize() [初期シーン:42]\r\n");
-    OutputDebugStringW(nullptr);
-    EXPECT_EQ("SceneBase::Initialize() [初期シーン:42]\r\n", testing::internal::GetCapturedStderr());
+// Debugger output reaches the terminal only when asked for, one message a line.
+TEST(DebugOutput, ReachesStandardErrorOnlyWhenAsked) {
+    const char* const kVariable = "ORVALIS_DEBUG_OUTPUT";
+    const struct {
+        const char* value;  // nullptr: not set
+        std::string expected;
+    } cases[] = {
+        {nullptr, ""},
+        {"", ""},
+        {"0", ""},
+        {"1", "SceneBase::Initialize() [初期シーン:42]\nsettings: file can't open !\n2 lines\nin one\n"},
+    };
+    for (const auto& c : cases) {
+        if (c.value) setenv(kVariable, c.value, 1);
+        else unsetenv(kVariable);
+        testing::internal::CaptureStderr();
+        OutputDebugStringW(L"SceneBase::Initialize() [初期シーン:42]\r\n");
+        OutputDebugStringW(L"settings: file can't open !");  // no line end of its own
+        OutputDebugStringW(nullptr);
+        OutputDebugStringW(L"");
+        OutputDebugStringW(L"2 lines\r\nin one");
+        EXPECT_EQ(c.expected, testing::internal::GetCapturedStderr()) << (c.value ? c.value : "(not set)");
+    }
+    unsetenv(kVariable);
     EXPECT_TRUE(FreeConsole());
 }
 
