@@ -2,6 +2,8 @@
 // often, from where and in which direction, and the states that carry a
 // fight from one phase to the next.
 #include <cmath>
+#include <set>
+#include <vector>
 
 #include "game/enemy/types/Enemy_Dweli.h"
 #include "game/enemy/types/Enemy_Fesko.h"
@@ -142,26 +144,35 @@ TEST_F(BossFight, DweliSweepRaysCloseInOnTheAimThenGo) {
         const D3DXVECTOR3 b = Forward(boss->rays[1]->ray->GetOrientation());
         return std::acos(std::min(D3DXVec3Dot(&a, &b), 1.0f)) / kDeg;
     };
-    auto run = [&](float seconds) {
-        for (float t = 0.0f; t < seconds - 1e-4f; t += 0.01f) boss->FireSweepRays(0.01f, &state);
+    auto run = [&](int frames) {
+        for (int i = 0; i < frames; ++i) boss->FireSweepRays(0.01f, &state);
     };
-    run(0.98f);
+    // The cycle clock is the state's rest field; each frame aims the rays
+    // with the clock before it grows.
+    auto runToCycle = [&](float cycle) {
+        for (int i = 0; i < 1000 && state.rest < cycle; ++i) boss->FireSweepRays(0.01f, &state);
+        return state.rest - 0.01f;
+    };
+    run(98);
     EXPECT_TRUE(boss->rays.empty());
-    run(0.05f);
+    run(5);
     ASSERT_EQ(boss->rays.size(), 2u);
     ASSERT_TRUE(boss->rays[0]->ray && boss->rays[1]->ray);
     EXPECT_NEAR(apart(), 120.0f, 0.5f) << "warning: wide open";
-    run(0.2f);
+    runToCycle(0.25f);
     EXPECT_NEAR(apart(), 120.0f, 0.5f);
-    run(1.05f);  // cycle clock about 1.35: half-way through the sweep
-    EXPECT_NEAR(apart(), 60.0f, 1.5f);
-    run(1.0f);
-    EXPECT_LT(apart(), 2.0f) << "closed on the aim";
-    run(0.1f);
+    for (float target : {0.8f, 1.35f, 2.0f, 2.39f}) {
+        const float cycle = runToCycle(target);
+        const float f = std::min((cycle - 0.3f) / (2.4f - 0.3f), 1.0f);
+        EXPECT_NEAR(apart(), 2.0f * (1.0f - f) * 60.0f, 0.5f) << "closing in at " << cycle;
+    }
+    runToCycle(2.4f);
+    run(1);
     EXPECT_TRUE(boss->rays.empty()) << "let go at the end of the sweep";
-    run(1.9f);
+    EXPECT_FLOAT_EQ(state.rest, 0.0f);
+    run(195);
     EXPECT_TRUE(boss->rays.empty());
-    run(0.2f);
+    run(10);
     EXPECT_EQ(boss->rays.size(), 2u) << "the next pair 2 s later";
     boss->Vanish();
     boss->DestroyRays();
@@ -187,9 +198,14 @@ TEST_F(BossFight, EmitterSweepPatterns) {
         ASSERT_EQ(point->ApplySetParam(&record), 0);
         point->SetPattern(c.pattern);
         shots->log.records.clear();
-        for (float t = 0.0f; t < c.pause - 0.02f; t += 0.01f) point->Update(0.01f);
-        EXPECT_EQ(Shots(), 0u);
-        for (float t = 0.0f; t < 0.05f * c.steps; t += 0.01f) point->Update(0.01f);
+        auto run = [&](float seconds) {
+            for (int i = 0; i < static_cast<int>(std::lround(seconds / 0.01f)); ++i) point->Update(0.01f);
+        };
+        run(c.pause + 0.04f);
+        EXPECT_EQ(Shots(), 0u) << "the first step comes 0.05 s after the pause";
+        run(0.02f);
+        EXPECT_EQ(Shots(), c.perStep);
+        run(0.05f * (c.steps - 1));
         ASSERT_EQ(Shots(), c.perStep * c.steps);
         for (size_t i = 0; i < Shots(); ++i) {
             const size_t step = i / c.perStep, k = i % c.perStep;
@@ -202,9 +218,9 @@ TEST_F(BossFight, EmitterSweepPatterns) {
             const float last = std::asin(Forward(Shot(8).orientation).y) / kDeg;
             EXPECT_NEAR(std::fabs(last - first), 24.0f, 0.1f);
         }
-        for (float t = 0.0f; t < c.rest - 0.05f; t += 0.01f) point->Update(0.01f);
+        run(c.rest - 0.02f);
         EXPECT_EQ(Shots(), c.perStep * c.steps) << "the pause after a sweep";
-        for (float t = 0.0f; t < 0.1f; t += 0.01f) point->Update(0.01f);
+        run(0.1f);
         EXPECT_GT(Shots(), c.perStep * c.steps) << "and the next sweep";
         point->Vanish();
     }
@@ -407,9 +423,10 @@ TEST_F(BossFight, GralleSecondSpellDiamondWalls) {
         boss->wallClock = 0.0f;
         boss->wallTimer = 0.0f;
         shots->log.records.clear();
-        for (float t = 0.0f; t < 1.98f; t += 0.01f) boss->FireSecondSpellDiamond(0.01f);
+        for (int i = 0; i < 199; ++i) boss->FireSecondSpellDiamond(0.01f);
+        boss->FireSecondSpellDiamond(0.02f);
         EXPECT_EQ(Shots(), 0u) << "nothing in the first 2 s";
-        boss->FireSecondSpellDiamond(0.03f);
+        boss->FireSecondSpellDiamond(0.001f);
         ASSERT_EQ(Shots(), 2 * c.perRow);
         for (size_t i = 0; i < Shots(); ++i) {
             const D3DXVECTOR3 at = Offset(Shot(i).position, boss);
@@ -459,6 +476,104 @@ TEST_F(BossFight, PentraRingBurstsPauseOutOfRange) {
     boss->FireRingBursts(0.15f, state);
     EXPECT_EQ(InUse(EnemyGenerator_Derive::PoolRing), before + 11);
     boss->Vanish();
+}
+
+// The first burst of each volley pattern that is not a plain fan, by level.
+TEST_F(BossFight, AttackStepsFirstBursts) {
+    struct Case {
+        const char* what;
+        int type;
+        float level;
+        size_t shots;
+        std::vector<float> speeds;  // the speeds a burst uses
+    };
+    const Case cases[] = {
+        {"line, easy: 1, 2, 1", 40, 0.0f, 4, {1.2f}},
+        {"line, very hard: seven volleys", 40, 1.0f, 10, {1.2f}},
+        {"shotgun, easy: 3 layers of 4", 71, 0.0f, 12, {1.0f, 1.2f, 1.4f}},
+        {"shotgun, very hard: 4 volleys, 3 layers of 7", 71, 1.0f, 84, {1.0f, 1.2f, 1.4f}},
+        {"circle, easy: 3 rings of 8", 30, 0.0f, 24, {1.0f}},
+        {"circle, very hard: 7 rings of 8", 30, 1.0f, 56, {1.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        shots->log.records.clear();
+        TestEnemy* enemy = NewEnemy(100.0f, c.level);
+        enemy->SetAttackType(c.type);
+        ASSERT_EQ(enemy->attacks.size(), 1u);
+        AttackParam* attack = *enemy->attacks.begin();
+        auto resting = [&] {
+            if (auto* volley = dynamic_cast<AttackParam_Volley*>(attack)) return volley->restTimer > 0.0f;
+            return static_cast<AttackParam_Circle*>(attack)->restTimer > 0.0f;
+        };
+        for (int frame = 0; frame < 1200 && !resting(); ++frame) enemy->Update(kFrame);
+        ASSERT_TRUE(resting());
+        EXPECT_EQ(Shots(), c.shots);
+        std::set<float> speeds;
+        for (size_t i = 0; i < Shots(); ++i) speeds.insert(std::round(Shot(i).speed * 100.0f) / 100.0f);
+        EXPECT_EQ(speeds, std::set<float>(c.speeds.begin(), c.speeds.end()));
+        if (c.type == 40) {
+            // The second volley's pair, 2 degrees apart.
+            const D3DXVECTOR3 a = Forward(Shot(1).orientation), b = Forward(Shot(2).orientation);
+            EXPECT_NEAR(std::acos(std::min(D3DXVec3Dot(&a, &b), 1.0f)) / kDeg, 2.0f, 0.01f);
+        }
+        if (c.type == 30) {
+            // Each ring stands on a cone of atan(0.05) around the aim at the player.
+            for (size_t i = 0; i < 8; ++i)
+                EXPECT_NEAR(std::acos(-Forward(Shot(i).orientation).z) / kDeg, 2.862f, 0.01f) << "shot " << i;
+        }
+        enemy->Vanish();
+    }
+}
+
+// The one-shot fires at once and then every 5 s (easy) to 2 s (very hard);
+// the thrown fan sweeps 7.5 degrees a volley over six volleys and goes on
+// without a rest.
+TEST_F(BossFight, OneShotAndThrownFanTimings) {
+    for (const auto& [level, interval] : {std::pair{0.0f, 5.0f}, std::pair{1.0f, 2.0f}}) {
+        shots->log.records.clear();
+        TestEnemy* enemy = NewEnemy(100.0f, level);
+        enemy->SetAttackType(61);
+        enemy->Update(kFrame);
+        ASSERT_EQ(Shots(), 1u) << level;
+        EXPECT_FLOAT_EQ(Shot(0).speed, 1.2f);
+        EXPECT_LT(Forward(Shot(0).orientation).z, -0.999f) << "along the aim";
+        for (float t = kFrame; t < interval - 0.05f; t += kFrame) enemy->Update(kFrame);
+        EXPECT_EQ(Shots(), 1u) << level;
+        for (int frame = 0; frame < 6; ++frame) enemy->Update(kFrame);
+        EXPECT_EQ(Shots(), 2u) << level;
+        enemy->Vanish();
+    }
+
+    shots->log.records.clear();
+    TestEnemy* enemy = NewEnemy(100.0f, 0.0f);
+    enemy->SetAttackType(27);
+    float t = 0.0f;
+    while (Shots() < 24 && t < 3.0f) {
+        enemy->Update(kFrame);
+        t += kFrame;
+    }
+    ASSERT_EQ(Shots(), 24u) << "six volleys of four ways";
+    EXPECT_NEAR(t, 1.5f + kFrame, 2.5f * kFrame) << "0.3 s apart";
+    auto meanYaw = [&](size_t volley) {
+        float sum = 0.0f;
+        for (size_t i = 4 * volley; i < 4 * volley + 4; ++i) {
+            const D3DXVECTOR3 d = Forward(Shot(i).orientation);
+            sum += std::atan2(d.x, -d.z) / kDeg;
+        }
+        return sum / 4.0f;
+    };
+    for (size_t v = 0; v + 1 < 6; ++v)
+        EXPECT_NEAR(std::fabs(meanYaw(v + 1) - meanYaw(v)), 7.5f, 0.05f) << "volley " << v;
+    EXPECT_NEAR(std::fabs(meanYaw(5) - meanYaw(0)), 37.5f, 0.1f);
+    const float sixth = t;
+    while (Shots() == 24 && t < 5.0f) {
+        enemy->Update(kFrame);
+        t += kFrame;
+    }
+    EXPECT_NEAR(t - sixth, 0.3f, 2.5f * kFrame);
+    EXPECT_EQ(Shots(), 28u) << "the next burst follows without a rest";
+    enemy->Vanish();
 }
 
 }  // namespace
