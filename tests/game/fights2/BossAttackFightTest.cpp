@@ -235,9 +235,20 @@ TEST_F(BossFight, Fighter3ApproachesHoversFifteenSecondsAndLeaves) {
     record.manager = manager;
     ASSERT_EQ(fighter->ApplySetParam(&record), 0);
     EXPECT_EQ(fighter->fighterState, Enemy_Fighter3::StateApproach);
-    fighter->SetOrientation(Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f));
-    fighter->AdvanceState();  // its path ended
-    ASSERT_EQ(fighter->fighterState, Enemy_Fighter3::StateHover);
+    // The launcher's path: 200 units on toward the player at 250 units/s.
+    const D3DXVECTOR3 path[2] = {D3DXVECTOR3(0.0f, 0.0f, -300.0f), D3DXVECTOR3(0.0f, 0.0f, -500.0f)};
+    fighter->GetMoveParam()->SetPath(path, 2, 250.0f);
+    float approached = 0.0f;
+    size_t firedApproaching = 0;  // before the frame that reached the path's end
+    while (fighter->fighterState == Enemy_Fighter3::StateApproach && approached < 20.0f) {
+        firedApproaching = Shots();
+        fighter->SetOrientation(Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f));
+        fighter->Update(kFrame);
+        approached += kFrame;
+    }
+    ASSERT_EQ(fighter->fighterState, Enemy_Fighter3::StateHover) << "at the end of its path";
+    EXPECT_EQ(firedApproaching, 0u) << "no fire on the way in";
+    EXPECT_LT(fighter->GetWorldPosition().z, -450.0f);
     float hovered = 0.0f;
     while (fighter->fighterState == Enemy_Fighter3::StateHover && hovered < 20.0f) {
         fighter->SetOrientation(Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f));
