@@ -32,6 +32,15 @@ protected:
     static D3DXVECTOR3 Offset(const Quorvex::AreaPos& at, const Enemy* from) {
         return Quorvex::AreaPos::Difference(at, from->GetAreaPos());
     }
+    // A pooled enemy from its launch record 300 units before the origin.
+    template <class T>
+    T* LaunchPooled(float level, typename T::SetParam record = {}) {
+        auto* enemy = Keep(new T(manager, nullptr, Quorvex::AreaPos(), generator, nullptr), level);
+        record.position = At(-300.0f);
+        record.manager = manager;
+        EXPECT_EQ(enemy->ApplySetParam(&record), 0);
+        return enemy;
+    }
     int InUse(EnemyGenerator_Derive::PoolId id) const {
         Quorvex::FactoryAdapter* pool = generator->GetPool(id);
         return pool ? pool->GetInUseCount() : -1;
@@ -190,12 +199,9 @@ TEST_F(BossFight, EmitterSweepPatterns) {
     };
     for (const Case& c : {Case{11, 2.0f, 2, 5, 0.75f}, Case{12, 4.0f, 3, 12, 3.0f}}) {
         SCOPED_TRACE(::testing::Message() << "pattern " << c.pattern);
-        auto* point = Keep(new Enemy_ShotPoint(manager, nullptr, Quorvex::AreaPos(), generator, nullptr), 0.0f);
-        Enemy_ShotPoint::SetParam record;
-        record.position = At(-300.0f);
-        record.manager = manager;
-        record.orientation = Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f);
-        ASSERT_EQ(point->ApplySetParam(&record), 0);
+        Enemy_ShotPoint::SetParam facing;
+        facing.orientation = Quorvex::YawPitchRollQuaternion(D3DX_PI, 0.0f, 0.0f);
+        auto* point = LaunchPooled<Enemy_ShotPoint>(0.0f, facing);
         point->SetPattern(c.pattern);
         shots->log.records.clear();
         auto run = [&](float seconds) {
@@ -229,11 +235,7 @@ TEST_F(BossFight, EmitterSweepPatterns) {
 // Approach along the launcher's path, 15 s of in-range hover and fire, then
 // the fixed exit path and back to the pool.
 TEST_F(BossFight, Fighter3ApproachesHoversFifteenSecondsAndLeaves) {
-    auto* fighter = Keep(new Enemy_Fighter3(manager, nullptr, Quorvex::AreaPos(), generator, nullptr), 1.0f);
-    Enemy_Fighter3::SetParam record;
-    record.position = At(-300.0f);
-    record.manager = manager;
-    ASSERT_EQ(fighter->ApplySetParam(&record), 0);
+    auto* fighter = LaunchPooled<Enemy_Fighter3>(1.0f);
     EXPECT_EQ(fighter->fighterState, Enemy_Fighter3::StateApproach);
     // The launcher's path: 200 units on toward the player at 250 units/s.
     const D3DXVECTOR3 path[2] = {D3DXVECTOR3(0.0f, 0.0f, -300.0f), D3DXVECTOR3(0.0f, 0.0f, -500.0f)};
@@ -271,11 +273,7 @@ TEST_F(BossFight, Fighter3ApproachesHoversFifteenSecondsAndLeaves) {
 
 // While out of range the hover clock stands still.
 TEST_F(BossFight, Fighter3HoverCountsOnlyInRangeTime) {
-    auto* fighter = Keep(new Enemy_Fighter3(manager, nullptr, Quorvex::AreaPos(), generator, nullptr), 1.0f);
-    Enemy_Fighter3::SetParam record;
-    record.position = At(-300.0f);
-    record.manager = manager;
-    ASSERT_EQ(fighter->ApplySetParam(&record), 0);
+    auto* fighter = LaunchPooled<Enemy_Fighter3>(1.0f);
     fighter->AdvanceState();
     fighter->SetOrientation(Quorvex::YawPitchRollQuaternion(0.0f, 0.0f, 0.0f));  // facing away
     for (int frame = 0; frame < 20 * 60; ++frame) {
