@@ -332,7 +332,6 @@ TEST_F(BossFight, ToskaPhaseTenGoesOnWithPhaseFivesWave) {
 // A thrown doll fires at 0.5 s and explodes at 3.5 s; a cross doll ends at
 // 10 s; both give their count back.
 TEST_F(BossFight, OrselThrownAndCrossDollsLiveTheirTimesAndGiveTheirCountBack) {
-    AddEffects();
     auto* boss = NewBoss<Enemy_Orsel>(1.0f);
     const D3DXQUATERNION ahead(0.0f, 0.0f, 0.0f, 1.0f);
     struct Case {
