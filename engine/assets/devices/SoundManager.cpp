@@ -213,12 +213,35 @@ void SoundManager::SetVolume(float volume) {
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     if (volume == m_masterVolume) return;
     m_masterVolume = volume;
-    for (auto& entry : m_sounds) entry.second->SetMasterFactor(volume);
+    for (auto& entry : m_sounds)
+        if (!entry.second->IsMusic()) entry.second->SetMasterFactor(volume);
 }
 
 float SoundManager::GetVolume() const {
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     return m_masterVolume;
+}
+
+void SoundManager::SetMusicVolume(float volume) {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    if (volume == m_musicVolume) return;
+    m_musicVolume = volume;
+    for (auto& entry : m_sounds)
+        if (entry.second->IsMusic()) entry.second->SetMasterFactor(volume);
+}
+
+float SoundManager::GetMusicVolume() const {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    return m_musicVolume;
+}
+
+int SoundManager::MarkAsMusic(const wchar_t* id) {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    SoundUnit* unit = FindSound(id);
+    if (!unit) return -1;
+    unit->SetMusic(true);
+    unit->SetMasterFactor(m_musicVolume);
+    return 0;
 }
 
 void SoundManager::StopAll() {

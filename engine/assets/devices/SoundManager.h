@@ -60,9 +60,15 @@ public:
     // 0, or 1 when the id was not there.
     int RemoveSound(const wchar_t* id);
 
-    // Master volume, a linear factor applied to every unit.
+    // Master volume, a linear factor applied to every unit but the music.
     void SetVolume(float volume);
     float GetVolume() const;
+    // The master factor of the music units alone.
+    void SetMusicVolume(float volume);
+    float GetMusicVolume() const;
+    // The unit of the id becomes music and takes the music volume: 0, or -1
+    // when there is no such unit.
+    int MarkAsMusic(const wchar_t* id);
     // Stops every unit where it is.
     void StopAll();
 
@@ -83,6 +89,7 @@ private:
     std::map<std::wstring, SoundUnit*> m_sounds;
     AreaPos m_listenerPosition;
     float m_masterVolume = 1.0f;
+    float m_musicVolume = 1.0f;
 };
 
 }  // namespace Quorvex
