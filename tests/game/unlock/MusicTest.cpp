@@ -67,7 +67,7 @@ protected:
 
 TEST_F(GameSounds, ExtraStageMusicPlaysAndFollowsTheMusicSettingAlone) {
     ExtraStage stage;
-    for (int i = 0; i < 10 && !stage.GetMusic(); ++i) stage.Frame(kFrame);
+    for (int i = 0; i < 180 && !stage.GetMusic(); ++i) stage.Frame(kFrame);
     SoundUnit* music = stage.GetMusic();
     ASSERT_NE(music, nullptr) << "the extra stage's track is registered";
     EXPECT_EQ(music->GetId(), L"mu8");
