@@ -209,30 +209,22 @@ int SoundManager::RemoveSound(const wchar_t* id) {
     return 0;
 }
 
-void SoundManager::SetVolume(float volume) {
-    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
-    if (volume == m_masterVolume) return;
-    m_masterVolume = volume;
-    for (auto& entry : m_sounds)
-        if (!entry.second->IsMusic()) entry.second->SetMasterFactor(volume);
-}
+void SoundManager::SetVolume(float volume) { SetMasterOf(false, volume); }
 
 float SoundManager::GetVolume() const {
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     return m_masterVolume;
 }
 
-void SoundManager::SetMusicVolume(float volume) {
-    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
-    if (volume == m_musicVolume) return;
-    m_musicVolume = volume;
-    for (auto& entry : m_sounds)
-        if (entry.second->IsMusic()) entry.second->SetMasterFactor(volume);
-}
+void SoundManager::SetMusicVolume(float volume) { SetMasterOf(true, volume); }
 
-float SoundManager::GetMusicVolume() const {
+void SoundManager::SetMasterOf(bool music, float volume) {
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
-    return m_musicVolume;
+    float& master = music ? m_musicVolume : m_masterVolume;
+    if (volume == master) return;
+    master = volume;
+    for (auto& entry : m_sounds)
+        if (entry.second->IsMusic() == music) entry.second->SetMasterFactor(volume);
 }
 
 int SoundManager::MarkAsMusic(const wchar_t* id) {

@@ -65,7 +65,6 @@ public:
     float GetVolume() const;
     // The master factor of the music units alone.
     void SetMusicVolume(float volume);
-    float GetMusicVolume() const;
     // The unit of the id becomes music and takes the music volume: 0, or -1
     // when there is no such unit.
     int MarkAsMusic(const wchar_t* id);
@@ -81,6 +80,8 @@ public:
 
 private:
     void ReleaseAll();
+    // The master volume of the music units or of the others.
+    void SetMasterOf(bool music, float volume);
 
     HWND m_window = nullptr;
     IDirectSound8* m_pDirectSound = nullptr;
