@@ -78,7 +78,9 @@ TEST_F(EndingTest, UnlocksThenLeadsToTheBonusOnlyWhenANoticeIsPending) {
         const bool ranking = std::find(started.begin(), started.end(), "stagescore") != started.end();
         EXPECT_EQ(ranking, !c.bonus);
         // The bonus scene and nothing else.
-        if (c.bonus) EXPECT_EQ(started, std::vector<std::string>{"bonus"});
+        if (c.bonus) {
+            EXPECT_EQ(started, std::vector<std::string>{"bonus"});
+        }
 
         // Empty steps every five seconds, no further request.
         container->started.clear();
