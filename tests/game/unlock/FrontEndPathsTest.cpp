@@ -21,7 +21,6 @@
 #include "game/frontend/SceneScore.h"
 #include "game/frontend/SceneTitle.h"
 #include "game/support/ProgramRun.h"
-#include "platform/dinput/dinput.h"
 #include "platform/dsound/dsound.h"
 #include "platform/win32/window.h"
 
@@ -90,10 +89,7 @@ public:
     void OnUpdate(float timeStep) override {
         SceneFirst::OnUpdate(timeStep);
         ++g_seen.frames;
-        if (m_releaseKey >= 0) {
-            orv::dinput::TestPushKeyCode(GetWindowRecord()->window, m_releaseKey, false);
-            m_releaseKey = -1;
-        }
+        m_key.Release(GetWindowRecord()->window);
         if (m_cooldown > 0) {
             --m_cooldown;
             return;
@@ -119,8 +115,7 @@ private:
     void Add(const std::string& what, std::function<bool()> run) { m_steps.push_back({what, std::move(run)}); }
     void Key(int key, const std::string& what) {
         Add(what, [this, key] {
-            orv::dinput::TestPushKeyCode(GetWindowRecord()->window, key, true);
-            m_releaseKey = key;
+            m_key.Press(GetWindowRecord()->window, key);
             return true;
         });
     }
@@ -144,10 +139,7 @@ private:
             Pause_SelectListTitle* menu = Title()->GetMenu();
             const int target = item + (menu->GetCount() == 6 && item > 0 ? 1 : 0);
             if (menu->GetCursor() == target) return true;
-            if (m_releaseKey < 0 && m_wait % 4 == 0) {
-                orv::dinput::TestPushKeyCode(GetWindowRecord()->window, kKeyS, true);
-                m_releaseKey = kKeyS;
-            }
+            if (!m_key.Holding() && m_wait % 4 == 0) m_key.Press(GetWindowRecord()->window, kKeyS);
             return false;
         });
         Key(kKeyReturn, "choose " + what);
@@ -272,7 +264,7 @@ private:
     std::vector<Step> m_steps;
     int m_wait = 0;
     int m_cooldown = 0;
-    int m_releaseKey = -1;
+    game_test::KeyTap m_key;
     bool m_quit = false;
 };
 
