@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/assets/devices/SoundManager.h"
+#include "engine/sound/WaveFixtures.h"
 #include "game/flow/Environment2.h"
 #include "game/flow/FlowTestSupport.h"
 #include "game/flow/SceneStageEx.h"
@@ -15,6 +16,7 @@
 namespace {
 
 using Quorvex::SoundUnit;
+using sound_test::BufferVolume;
 
 constexpr float kFrame = 1.0f / 60.0f;
 
@@ -31,12 +33,6 @@ public:
     }
     void SetMusicPhase(int32_t phase) { m_musicPhase = phase; }
 };
-
-LONG BufferVolume(SoundUnit* unit) {
-    LONG volume = 1;
-    EXPECT_EQ(unit->GetBuffer()->GetVolume(&volume), DS_OK);
-    return volume;
-}
 
 bool Playing(SoundUnit* unit) {
     DWORD status = 0;
