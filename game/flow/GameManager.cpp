@@ -35,6 +35,7 @@ constexpr int kUpdatePriority = 500;
 constexpr int kInitialContinues = 10;
 
 constexpr int kStageEx = 7;
+constexpr int kFighterToska = 3;
 
 void LogMissingScene(const wchar_t* what) {
     Quorvex::DebugPrint(L"GameManager: the %s scene is not built yet\r\n", what);
@@ -132,6 +133,23 @@ void GameManager::UpdateProgress() {
     }
     CommitStageScore();
     env->SaveSettings();
+}
+
+void GameManager::GrantEndingUnlocks() {
+    Environment2* env = g_pEnvironment2;
+    constexpr int kExtraLevel = Pause_SelectListTitle::kExtraLevel;
+    if (env->difficulty >= 1 && env->difficulty <= 4) {
+        const bool offeredBefore = Pause_SelectListTitle::IsExtraUnlocked();
+        int32_t& unlocked = env->activeStage[env->difficulty - 1];
+        if (unlocked < kExtraLevel) unlocked = kExtraLevel;
+        if (!offeredBefore) env->bonusFlags[SceneEnding::kNoticeExtraStage] = 1;
+    }
+    if (env->level != kExtraLevel) return;
+    if (!env->active_toska) {
+        env->active_toska = 1;
+        env->bonusFlags[SceneEnding::kNoticeToska] = 1;
+    }
+    if (env->fighter == kFighterToska) env->active_bramel = 1;
 }
 
 namespace {
@@ -323,6 +341,8 @@ void GameManager::StartStage(int stage, float damageFactor, int level) {
 }
 
 void GameManager::StartEnding(void*) {
+    // Unlocked before the save, so the settings file keeps them.
+    GrantEndingUnlocks();
     UpdateProgress();
     RemoveScenes("action");
     StopSounds();

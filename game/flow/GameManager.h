@@ -80,6 +80,11 @@ public:
     // to the run's table entry of the current fighter, difficulty and level;
     // then clears the stage score, counters and bonus.
     void CommitStageScore();
+    // What a run that reaches the ending unlocks: the difficulty's unlocked
+    // level becomes the extra level (with the extra-stage notice when no
+    // difficulty had it before); after the extra stage, Toska (with its
+    // notice the first time) and, when Toska flew it, Bramel.
+    void GrantEndingUnlocks();
     // Commits the stage score, then for each level slot finds the best rank
     // the run's score beats (a tie does not beat). out (7 ints, optional)
     // gets that rank or -1 per slot. Answers the number of slots that beat a

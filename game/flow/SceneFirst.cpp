@@ -170,7 +170,7 @@ void SceneFirst::OnUpdate(float) {
     InputManager* input = GetInputManager();
     if (input && input->IsCommandPressed("ShowSystemInfo"))
         g_pEnvironment->SetShowSystemInfo(!g_pEnvironment->IsShowSystemInfo());
-    if (SoundManager* sounds = GetSoundManager()) sounds->SetVolume(g_pEnvironment2->soundEffectVolume);
+    ApplyVolumeSettings(GetSoundManager());
 }
 
 int SceneFirst::OnInitialize(void*) {

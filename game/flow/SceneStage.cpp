@@ -202,10 +202,8 @@ void SceneStage::AdvanceSpeak(const SpeakCallback& lines) {
 // Music
 
 void SceneStage::SetMusicVolume(float volume) {
-    if (!m_pMusic) return;
-    const Environment2* env = g_pEnvironment2;
-    const float settings = env ? env->musicVolume * env->soundEffectVolume : 1.0f;
-    m_pMusic->SetVolume(volume * settings);
+    // The music setting reaches the music unit as its master factor.
+    if (m_pMusic) m_pMusic->SetVolume(volume);
 }
 
 void SceneStage::StopMusic() {

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "engine/assets/devices/SoundManager.h"
+#include "game/flow/Environment2.h"
 
 const SoundTableEntry g_SoundTable[] = {
     {L"exp_s1", L"./data/sound/effect/exp01.wav", true, 32},
@@ -25,19 +26,28 @@ const SoundTableEntry g_SoundTable[] = {
     {L"spell", L"./data/sound/spell.wav", false, 0},
     {L"scr_cnt", L"./data/sound/score1.wav", false, 0},
     {L"scr_dcd", L"./data/sound/score2.wav", false, 0},
-    {L"mu1", L"./data/music/mu1.wav", false, 500},
-    {L"mu2", L"./data/music/mu2.wav", false, 500},
-    {L"mu3", L"./data/music/mu3.wav", false, 500},
-    {L"mu4", L"./data/music/mu4.wav", false, 500},
-    {L"mu5", L"./data/music/mu5.wav", false, 500},
-    {L"mu6", L"./data/music/mu6.wav", false, 500},
-    {L"mu7", L"./data/music/mu7.wav", false, 500},
+    {L"mu1", L"./data/music/mu1.wav", false, 500, true},
+    {L"mu2", L"./data/music/mu2.wav", false, 500, true},
+    {L"mu3", L"./data/music/mu3.wav", false, 500, true},
+    {L"mu4", L"./data/music/mu4.wav", false, 500, true},
+    {L"mu5", L"./data/music/mu5.wav", false, 500, true},
+    {L"mu6", L"./data/music/mu6.wav", false, 500, true},
+    {L"mu7", L"./data/music/mu7.wav", false, 500, true},
+    {L"mu8", L"./data/music/mu8.wav", false, 500, true},
 };
 const size_t g_SoundTableSize = std::size(g_SoundTable);
 
 void RegisterSounds(Quorvex::SoundManager* manager, DWORD key) {
     if (!manager) return;
     manager->SetVolume(1.0f);
-    for (const SoundTableEntry& entry : g_SoundTable)
+    for (const SoundTableEntry& entry : g_SoundTable) {
         manager->LoadSound(entry.id, entry.path, entry.is3D, 1.0f, entry.interval, key);
+        if (entry.music) manager->MarkAsMusic(entry.id);
+    }
+}
+
+void ApplyVolumeSettings(Quorvex::SoundManager* manager) {
+    if (!manager || !g_pEnvironment2) return;
+    manager->SetVolume(g_pEnvironment2->soundEffectVolume);
+    manager->SetMusicVolume(g_pEnvironment2->musicVolume);
 }

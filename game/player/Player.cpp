@@ -306,6 +306,10 @@ int Player::Initialize(const InitParam& record) {
     m_deathTimer = 0.0f;
 
     if (g_pEnvironment2) g_pEnvironment2->SetPlayer(this);
+    // The engine runs from the start of play, whichever way the stage began
+    // (character select, stage select, continue); the frame sets its pitch.
+    if (Quorvex::SoundUnit* sound = FindSoundUnit(L"wind_jet"))
+        sound->Play(Quorvex::SoundUnit::PLAY_LOOP | Quorvex::SoundUnit::PLAY_IGNORE_INTERVAL, &m_areaPos);
     return 0;
 }
 

@@ -209,16 +209,31 @@ int SoundManager::RemoveSound(const wchar_t* id) {
     return 0;
 }
 
-void SoundManager::SetVolume(float volume) {
-    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
-    if (volume == m_masterVolume) return;
-    m_masterVolume = volume;
-    for (auto& entry : m_sounds) entry.second->SetMasterFactor(volume);
-}
+void SoundManager::SetVolume(float volume) { SetMasterOf(false, volume); }
 
 float SoundManager::GetVolume() const {
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     return m_masterVolume;
+}
+
+void SoundManager::SetMusicVolume(float volume) { SetMasterOf(true, volume); }
+
+void SoundManager::SetMasterOf(bool music, float volume) {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    float& master = music ? m_musicVolume : m_masterVolume;
+    if (volume == master) return;
+    master = volume;
+    for (auto& entry : m_sounds)
+        if (entry.second->IsMusic() == music) entry.second->SetMasterFactor(volume);
+}
+
+int SoundManager::MarkAsMusic(const wchar_t* id) {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    SoundUnit* unit = FindSound(id);
+    if (!unit) return -1;
+    unit->SetMusic(true);
+    unit->SetMasterFactor(m_musicVolume);
+    return 0;
 }
 
 void SoundManager::StopAll() {

@@ -60,9 +60,14 @@ public:
     // 0, or 1 when the id was not there.
     int RemoveSound(const wchar_t* id);
 
-    // Master volume, a linear factor applied to every unit.
+    // Master volume, a linear factor applied to every unit but the music.
     void SetVolume(float volume);
     float GetVolume() const;
+    // The master factor of the music units alone.
+    void SetMusicVolume(float volume);
+    // The unit of the id becomes music and takes the music volume: 0, or -1
+    // when there is no such unit.
+    int MarkAsMusic(const wchar_t* id);
     // Stops every unit where it is.
     void StopAll();
 
@@ -75,6 +80,8 @@ public:
 
 private:
     void ReleaseAll();
+    // The master volume of the music units or of the others.
+    void SetMasterOf(bool music, float volume);
 
     HWND m_window = nullptr;
     IDirectSound8* m_pDirectSound = nullptr;
@@ -83,6 +90,7 @@ private:
     std::map<std::wstring, SoundUnit*> m_sounds;
     AreaPos m_listenerPosition;
     float m_masterVolume = 1.0f;
+    float m_musicVolume = 1.0f;
 };
 
 }  // namespace Quorvex

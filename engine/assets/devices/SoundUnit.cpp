@@ -165,6 +165,16 @@ float SoundUnit::GetMasterFactor() const {
     return m_masterFactor;
 }
 
+bool SoundUnit::IsMusic() const {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    return m_music;
+}
+
+void SoundUnit::SetMusic(bool music) {
+    std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+    m_music = music;
+}
+
 LONG SoundUnit::ToBufferVolume(float amplitude) {
     if (amplitude < 0.0f) return DSBVOLUME_MIN;
     if (amplitude > 1.0f) return DSBVOLUME_MAX;

@@ -61,7 +61,8 @@ public:
     void SetPosition(const AreaPos& position);
     AreaPos GetPosition() const;
 
-    // The unit's own linear volume and the copy of the master volume; the
+    // The unit's own linear volume and the copy of its master volume (the
+    // manager's music volume for a music unit, else its effect volume); the
     // buffer gets the volume law of their product.
     void SetVolume(float volume);
     void SetMasterFactor(float factor);
@@ -89,6 +90,10 @@ public:
     DWORD GetLoopStart() const;
     DWORD GetLoopEnd() const;
 
+    // Music follows the manager's music volume instead of the effect volume.
+    bool IsMusic() const;
+    void SetMusic(bool music);
+
     const std::wstring& GetId() const { return m_id; }
     SoundManager* GetManager() const { return m_pManager; }
 
@@ -107,6 +112,7 @@ private:
     DWORD m_loopEnd = 0;
     float m_volume = 1.0f;
     float m_masterFactor = 1.0f;
+    bool m_music = false;
 };
 
 }  // namespace Quorvex

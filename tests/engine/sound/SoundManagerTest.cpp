@@ -42,12 +42,6 @@ Levels Heard(int frames) {
 DWORD g_now = 0;
 DWORD TestClock() { return g_now; }
 
-LONG BufferVolume(SoundUnit* unit) {
-    LONG volume = 1;
-    EXPECT_EQ(unit->GetBuffer()->GetVolume(&volume), DS_OK);
-    return volume;
-}
-
 DWORD Cursor(SoundUnit* unit) {
     DWORD cursor = 0;
     EXPECT_EQ(unit->GetBuffer()->GetCurrentPosition(&cursor, nullptr), DS_OK);

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "engine/assets/devices/SoundUnit.h"
 #include "engine/core/TestFiles.h"
 
 namespace sound_test {
@@ -42,5 +45,12 @@ inline std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uin
 
 // Scratch folders come from the core tests' helper.
 using TempDir = core_test::TempDir;
+
+// The volume a unit's buffer was given, in hundredths of a decibel.
+inline LONG BufferVolume(Quorvex::SoundUnit* unit) {
+    LONG volume = 1;
+    EXPECT_EQ(unit->GetBuffer()->GetVolume(&volume), DS_OK);
+    return volume;
+}
 
 }  // namespace sound_test

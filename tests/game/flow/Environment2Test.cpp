@@ -31,7 +31,7 @@ TEST(Environment2, StartsWithTheDefaultRunAndRankings) {
                           0);
                 for (int64_t score : env->rankingScore[f][d][l]) EXPECT_EQ(score, 0);
             }
-    const int32_t rank0[] = {101, 313, 5, 313, 515, 9, 4, 103};
+    const int32_t rank0[] = {102, 10, 0, 101, 105, 4, 13, 515};
     const int32_t rank14[] = {500, 501, 502, 503, 515, 515, 515, 515};
     EXPECT_EQ(std::memcmp(env->rankingName[4][4][6][0], rank0, sizeof(rank0)), 0);
     EXPECT_EQ(std::memcmp(env->rankingName[4][4][6][14], rank14, sizeof(rank14)), 0);

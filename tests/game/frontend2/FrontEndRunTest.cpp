@@ -44,10 +44,7 @@ public:
     void OnUpdate(float timeStep) override {
         SceneFirst::OnUpdate(timeStep);
         ++g_seen.frames;
-        if (m_releaseKey >= 0) {
-            orv::dinput::TestPushKeyCode(GetWindowRecord()->window, m_releaseKey, false);
-            m_releaseKey = -1;
-        }
+        m_key.Release(GetWindowRecord()->window);
         ++m_wait;
         auto* select = dynamic_cast<SceneCharacterSelect*>(GameManager::FindScene(this, "charaselect"));
         switch (m_phase) {
@@ -120,10 +117,7 @@ public:
     }
 
 private:
-    void Press(int key) {
-        orv::dinput::TestPushKeyCode(GetWindowRecord()->window, key, true);
-        m_releaseKey = key;
-    }
+    void Press(int key) { m_key.Press(GetWindowRecord()->window, key); }
     void Next(int phase) {
         m_phase = phase;
         m_wait = 0;
@@ -135,7 +129,7 @@ private:
 
     int m_phase = 0;
     int m_wait = 0;
-    int m_releaseKey = -1;
+    game_test::KeyTap m_key;
     GameManager::StartParam m_param;
 };
 
