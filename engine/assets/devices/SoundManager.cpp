@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/core/Utility.h"
+#include "platform/win32/phase_timer.h"
 
 namespace Quorvex {
 
@@ -31,7 +32,8 @@ bool IsPlayable(const WAVEFORMATEX& f) {
 }
 
 // The file's bytes as they are, without redirection: 0, or -1.
-int ReadPlainFile(const wchar_t* path, std::vector<BYTE>& bytes) {
+int ReadPlainFile(const wchar_t* path, FileBytes& bytes) {
+    orv::PhaseTimer timer(orv::Phase::FileRead);
     bytes.clear();
     const HANDLE file =
         CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -50,7 +52,7 @@ int ReadPlainFile(const wchar_t* path, std::vector<BYTE>& bytes) {
     CloseHandle(file);
     // A short read keeps what came: the parser then names what is missing.
     if (ok) bytes.resize(read);
-    else std::vector<BYTE>().swap(bytes);
+    else FileBytes().swap(bytes);
     return ok ? 0 : -1;
 }
 
@@ -159,6 +161,7 @@ bool SoundManager::HasDevice() const {
 HRESULT SoundManager::LoadSound(const wchar_t* id, const wchar_t* path, bool is3D, float volume, DWORD interval,
                                 DWORD key) {
     if (!id || !path) return E_INVALIDARG;
+    orv::PhaseTimer timer(orv::Phase::SoundRegistration);
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     if (!m_pDirectSound) return E_FAIL;  // no device: already reported once
 

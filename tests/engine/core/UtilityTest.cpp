@@ -74,10 +74,10 @@ TEST(Utility, XorBufferTailsAndInvolution) {
     constexpr DWORD kKey = 0xA1B2C3D4u;
     const BYTE lowToHigh[4] = {0xD4, 0xC3, 0xB2, 0xA1};
     const BYTE tail[3] = {0xA1, 0xB2, 0xC3};  // highest byte first
-    for (DWORD length = 0; length <= 11; ++length) {
-        std::vector<BYTE> data(12, 0);
+    for (DWORD length = 0; length <= 23; ++length) {
+        std::vector<BYTE> data(24, 0);
         XorBuffer(length, kKey, data.data(), 0);
-        for (DWORD i = 0; i < 12; ++i) {
+        for (DWORD i = 0; i < 24; ++i) {
             BYTE expected = 0;
             if (i < length / 4 * 4)
                 expected = lowToHigh[i % 4];
