@@ -146,16 +146,16 @@ void SoundBuffer::StoreMapped() {
     if (!m_device->bufferStorage || m_playableBytes != m_size) return;
     constexpr ALuint kAccess = AlDevice::kMapRead | AlDevice::kMapWrite | AlDevice::kMapPersistent;
     alGetError();
-    // OpenAL's fresh storage is zero: silence, but for unsigned 8-bit samples.
     m_device->bufferStorage(m_alBuffer, m_alFormat, nullptr, static_cast<ALsizei>(m_size),
                             static_cast<ALsizei>(m_format.nSamplesPerSec), kAccess);
     if (alGetError() != AL_NO_ERROR) return;
-    if (m_format.wBitsPerSample == 8) {
-        void* bytes = m_device->mapBuffer(m_alBuffer, 0, static_cast<ALsizei>(m_size), kAccess);
-        if (!bytes) return;
-        std::memset(bytes, 0x80, m_size);
-        m_device->unmapBuffer(m_alBuffer);
-    }
+    // OpenAL leaves fresh storage as it comes: silence until the owner
+    // writes (unsigned 8-bit samples centre on 0x80). These are the pages the
+    // owner's first write lands on, so the fill costs no memory of its own.
+    void* bytes = m_device->mapBuffer(m_alBuffer, 0, static_cast<ALsizei>(m_size), kAccess);
+    if (!bytes) return;
+    std::memset(bytes, m_format.wBitsPerSample == 8 ? 0x80 : 0x00, m_size);
+    m_device->unmapBuffer(m_alBuffer);
     alSourcei(m_source, AL_BUFFER, static_cast<ALint>(m_alBuffer));
     m_mapped = true;
     m_uploaded = true;
