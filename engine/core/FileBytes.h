@@ -35,5 +35,7 @@ using FileBytes = std::vector<BYTE, UninitializedAllocator<BYTE>>;
 
 // ReadWholeFile (Utility.h) into such a buffer.
 int ReadWholeFile(const wchar_t* path, FileBytes& buffer, DWORD* size = nullptr);
+// The same for exactly the path given, whatever the redirection says.
+int ReadFileAsIs(const wchar_t* path, FileBytes& buffer, DWORD* size = nullptr);
 
 }  // namespace Quorvex

@@ -190,7 +190,6 @@ void ReplaceExtension(const wchar_t* path, std::wstring& out, const wchar_t* ext
 }
 
 int ReadWholeFile(const wchar_t* path, FileBytes& buffer, DWORD* size) {
-    orv::PhaseTimer timer(orv::Phase::FileRead);
     buffer.clear();
     if (size) *size = 0;
     if (!path) return -1;
@@ -203,8 +202,16 @@ int ReadWholeFile(const wchar_t* path, FileBytes& buffer, DWORD* size) {
         const DWORD attributes = GetFileAttributesW(redirected.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) target = redirected;
     }
+    return ReadFileAsIs(target.c_str(), buffer, size);
+}
+
+int ReadFileAsIs(const wchar_t* path, FileBytes& buffer, DWORD* size) {
+    orv::PhaseTimer timer(orv::Phase::FileRead);
+    buffer.clear();
+    if (size) *size = 0;
+    if (!path) return -1;
     const HANDLE file =
-        CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return -1;
     const DWORD fileSize = GetFileSize(file, nullptr);
     int result = 0;

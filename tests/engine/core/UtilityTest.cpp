@@ -8,6 +8,7 @@
 
 #include "TestFiles.h"
 #include "engine/core/Environment.h"
+#include "engine/core/FileBytes.h"
 #include "engine/core/Utility.h"
 
 using namespace Quorvex;
@@ -230,6 +231,9 @@ TEST(Utility, ReadWholeFileWithAndWithoutRedirection) {
     read("plain.png", 0, "SCRAMBLED");
     read("empty.bin", 0, "") /* no empty.code: the file itself */;
     read("folder.png", 0, "FOLDER") /* a folder named like the copy is not read */;
+    FileBytes asIs;
+    EXPECT_EQ(ReadFileAsIs(dir.Wide("plain.png").c_str(), asIs), 0);
+    EXPECT_EQ(std::string(asIs.begin(), asIs.end()), "PLAIN") << "the path as given, redirection on or not";
 
     // Through the path filter: ./data/x.png is read from ./data2/x.code.
     std::filesystem::current_path(dir.path());
