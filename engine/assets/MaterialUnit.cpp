@@ -1,6 +1,7 @@
 #include "engine/assets/MaterialUnit.h"
 
 #include "engine/core/AreaPos.h"
+#include "engine/core/FileBytes.h"
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/MessageTable.h"
 #include "engine/core/Utility.h"
@@ -92,7 +93,7 @@ constexpr D3DCOLOR kColorKey = 0xFFFF00FF;
 int LoadTextureFile(const wchar_t* path, IDirect3DDevice9* device, DWORD key, IDirect3DTexture9** texture,
                     bool logFailures) {
     if (texture) *texture = nullptr;
-    std::vector<BYTE> bytes;
+    FileBytes bytes;
     DWORD size = 0;
     if (!path || !texture || ReadWholeFile(path, bytes, &size) < 0) {
         if (logFailures) MessageLogManager::Instance().Log(kLoadTextureSource, L"テクスチャファイルの読み込みに失敗。");
@@ -143,7 +144,7 @@ HRESULT MaterialUnit::LoadNormalMap(DWORD key, const wchar_t* path, IDirect3DDev
     IDirect3DTexture9* source = nullptr;
     HRESULT hr;
     if (key != 0) {
-        std::vector<BYTE> bytes;
+        FileBytes bytes;
         DWORD size = 0;
         if (!path || ReadWholeFile(path, bytes, &size) < 0) {
             MessageLogManager::Instance().Log(kLoadNormalMapSource, L"法線テクスチャファイルの読み込みに失敗。");

@@ -8,6 +8,7 @@
 #include "engine/assets/ResourceManager.h"
 #include "engine/assets/shaders/ShaderAdapter.h"
 #include "engine/assets/shaders/ShaderManager.h"
+#include "engine/core/FileBytes.h"
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/Utility.h"
 
@@ -55,7 +56,7 @@ void MeshUnit::SetShader(ShaderAdapter* shader) {
 // Loading
 
 int MeshUnit::LoadMesh(const wchar_t* path, DWORD key) {
-    std::vector<BYTE> bytes;
+    FileBytes bytes;
     DWORD size = 0;
     if (!path || ReadWholeFile(path, bytes, &size) < 0) {
         LogLoadStep(L"Xファイルの読み込みに失敗。");

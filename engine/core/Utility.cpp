@@ -1,9 +1,12 @@
 #include "engine/core/Utility.h"
 
 #include <charconv>
+#include <cstring>
 #include <new>
 
 #include "engine/core/Environment.h"
+#include "engine/core/FileBytes.h"
+#include "platform/win32/phase_timer.h"
 
 namespace Quorvex {
 
@@ -186,7 +189,7 @@ void ReplaceExtension(const wchar_t* path, std::wstring& out, const wchar_t* ext
     if (extension) out += extension;
 }
 
-int ReadWholeFile(const wchar_t* path, std::vector<BYTE>& buffer, DWORD* size) {
+int ReadWholeFile(const wchar_t* path, FileBytes& buffer, DWORD* size) {
     buffer.clear();
     if (size) *size = 0;
     if (!path) return -1;
@@ -199,8 +202,16 @@ int ReadWholeFile(const wchar_t* path, std::vector<BYTE>& buffer, DWORD* size) {
         const DWORD attributes = GetFileAttributesW(redirected.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) target = redirected;
     }
+    return ReadFileAsIs(target.c_str(), buffer, size);
+}
+
+int ReadFileAsIs(const wchar_t* path, FileBytes& buffer, DWORD* size) {
+    orv::PhaseTimer timer(orv::Phase::FileRead);
+    buffer.clear();
+    if (size) *size = 0;
+    if (!path) return -1;
     const HANDLE file =
-        CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return -1;
     const DWORD fileSize = GetFileSize(file, nullptr);
     int result = 0;
@@ -219,19 +230,40 @@ int ReadWholeFile(const wchar_t* path, std::vector<BYTE>& buffer, DWORD* size) {
     CloseHandle(file);
     if (result != 0) {
         // Nothing of a failed read is handed over.
-        std::vector<BYTE>().swap(buffer);
+        FileBytes().swap(buffer);
         return result;
     }
     if (size) *size = read;
     return 0;
 }
 
+int ReadWholeFile(const wchar_t* path, std::vector<BYTE>& buffer, DWORD* size) {
+    FileBytes bytes;
+    const int result = ReadWholeFile(path, bytes, size);
+    buffer.assign(bytes.begin(), bytes.end());
+    return result;
+}
+
 int XorBuffer(DWORD length, DWORD key, BYTE* buffer, DWORD defaultLength) {
+    orv::PhaseTimer timer(orv::Phase::Descramble);
     if (length == 0) length = defaultLength;
     if (!buffer) return 0;
     const DWORD words = length / 4;
-    for (DWORD w = 0; w < words; ++w)
-        for (int j = 0; j < 4; ++j) buffer[w * 4 + j] ^= static_cast<BYTE>(key >> (8 * j));
+    // Byte j of every word takes byte j of the key: two words at a time as
+    // one little-endian 64-bit value.
+    const BYTE keyBytes[8] = {BYTE(key), BYTE(key >> 8), BYTE(key >> 16), BYTE(key >> 24),
+                              BYTE(key), BYTE(key >> 8), BYTE(key >> 16), BYTE(key >> 24)};
+    uint64_t pair;
+    std::memcpy(&pair, keyBytes, sizeof pair);
+    DWORD w = 0;
+    for (; w + 2 <= words; w += 2) {
+        uint64_t value;
+        std::memcpy(&value, buffer + size_t(w) * 4, sizeof value);
+        value ^= pair;
+        std::memcpy(buffer + size_t(w) * 4, &value, sizeof value);
+    }
+    for (; w < words; ++w)
+        for (int j = 0; j < 4; ++j) buffer[w * 4 + j] ^= keyBytes[j];
     const DWORD tail = length % 4;
     for (DWORD j = 0; j < tail; ++j) buffer[words * 4 + j] ^= static_cast<BYTE>(key >> (24 - 8 * j));
     return 0;

@@ -1,6 +1,7 @@
 #include "engine/core/WinMain.h"
 
 #include <clocale>
+#include <optional>
 
 #include "engine/core/AreaPos.h"
 #include "engine/core/DeviceSetup.h"
@@ -8,6 +9,7 @@
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/MessageTable.h"
 #include "engine/core/SceneBase.h"
+#include "platform/win32/phase_timer.h"
 
 namespace Quorvex {
 
@@ -152,7 +154,7 @@ int RunWinMain(SceneBase* (*createRoot)(), HINSTANCE instance, HINSTANCE prevIns
                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) < 0)
             throw MessageTable::GetText(12);
 
-        for (;;) {
+        for (bool framed = false;;) {
             MSG msg{};
             if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 taken = msg;
@@ -167,7 +169,10 @@ int RunWinMain(SceneBase* (*createRoot)(), HINSTANCE instance, HINSTANCE prevIns
                 Sleep(1);
                 continue;
             }
+            std::optional<orv::PhaseTimer> firstFrame;
+            if (!framed) firstFrame.emplace(orv::Phase::FirstFrame);
             g_pRootScene->Frame();
+            framed = true;
         }
     } catch (const wchar_t* text) {
         log.Log(kMainSource, text);

@@ -8,6 +8,7 @@
 
 #include "platform/d3d9/device_impl.h"
 #include "platform/d3d9/gl_internal.h"
+#include "platform/win32/phase_timer.h"
 
 namespace orv::d3d9 {
 
@@ -193,6 +194,7 @@ unsigned LinkProgram(unsigned vertexShader, unsigned fragmentShader, std::string
 }
 
 unsigned CompileProgram(const char* vertexSource, const char* fragmentSource, std::string* errorLog) {
+    orv::PhaseTimer timer(orv::Phase::ShaderCompile);
     std::string log;
     const GLuint vertex = CompileShader(GlslStage::Vertex, {vertexSource}, &log);
     const GLuint fragment = vertex ? CompileShader(GlslStage::Fragment, {fragmentSource}, &log) : 0;

@@ -141,7 +141,7 @@ public:
 private:
     struct Level {
         UINT width, height;
-        std::vector<uint8_t> bytes;  // while locked; always for system memory
+        std::unique_ptr<uint8_t[]> bytes;  // while locked; always for system memory
         bool locked = false;
         bool written = false;  // contents defined on the GL side
         RECT rect{};

@@ -2,6 +2,7 @@
 // with a mip filter never meets an incomplete texture), or, in system memory,
 // only the bytes.
 #include <algorithm>
+#include <memory>
 #include <new>
 
 #include "platform/d3d9/device_impl.h"
@@ -70,7 +71,8 @@ HRESULT TextureImpl::Allocate(UINT width, UINT height, UINT levels) {
             // back when it is locked.
             levels_[i].written = (usage_ & D3DUSAGE_RENDERTARGET) != 0;
             if (pool_ == D3DPOOL_SYSTEMMEM)
-                levels_[i].bytes.assign(size_t(levels_[i].width) * levels_[i].height * format_->bytesPerPixel, 0);
+                levels_[i].bytes =
+                    std::make_unique<uint8_t[]>(size_t(levels_[i].width) * levels_[i].height * format_->bytesPerPixel);
         }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -126,23 +128,30 @@ HRESULT TextureImpl::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT
         return D3DERR_INVALIDCALL;
     const size_t pitch = size_t(l.width) * format_->bytesPerPixel;
     if (pool_ != D3DPOOL_SYSTEMMEM) {
+        const bool readBack = l.written && !(flags & D3DLOCK_DISCARD);
         try {
-            l.bytes.assign(pitch * l.height, 0);
+            // Bytes that the read-back or a discarding caller overwrites
+            // whole are not cleared first; a level never written starts
+            // transparent black.
+            if (readBack || (flags & D3DLOCK_DISCARD))
+                l.bytes = std::make_unique_for_overwrite<uint8_t[]>(pitch * l.height);
+            else
+                l.bytes = std::make_unique<uint8_t[]>(pitch * l.height);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
-        if (l.written && !(flags & D3DLOCK_DISCARD)) {
+        if (readBack) {
             Owner()->MakeCurrent();
             BindForTransfer(name_);
             glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), format_->pixelFormat, format_->pixelType,
-                          l.bytes.data());
+                          l.bytes.get());
         }
     }
     l.locked = true;
     l.rect = r;
     l.flags = flags;
     lockedRect->Pitch = static_cast<INT>(pitch);
-    lockedRect->pBits = l.bytes.data() + size_t(r.top) * pitch + size_t(r.left) * format_->bytesPerPixel;
+    lockedRect->pBits = l.bytes.get() + size_t(r.top) * pitch + size_t(r.left) * format_->bytesPerPixel;
     return D3D_OK;
 }
 
@@ -159,12 +168,12 @@ HRESULT TextureImpl::UnlockRect(UINT level) {
         glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(l.width));
         glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), l.rect.left, l.rect.top, l.rect.right - l.rect.left,
                         l.rect.bottom - l.rect.top, format_->pixelFormat, format_->pixelType,
-                        l.bytes.data() + offset);
+                        l.bytes.get() + offset);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         l.written = true;
         device->FinishIfLoader();
     }
-    std::vector<uint8_t>().swap(l.bytes);
+    l.bytes.reset();
     return D3D_OK;
 }
 

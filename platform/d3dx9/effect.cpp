@@ -16,6 +16,7 @@
 #include "platform/d3d9/gl_internal.h"
 #include "platform/d3dx9/effect_format.h"
 #include "platform/d3dx9/effect_refcounted.h"
+#include "platform/win32/phase_timer.h"
 
 namespace {
 
@@ -566,6 +567,7 @@ HRESULT WINAPI D3DXCreateEffect(LPDIRECT3DDEVICE9 pDevice, LPCVOID pSrcData, UIN
                                 const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude, DWORD,
                                 LPD3DXEFFECTPOOL pPool, LPD3DXEFFECT* ppEffect,
                                 LPD3DXBUFFER* ppCompilationErrors) {
+    orv::PhaseTimer timer(orv::Phase::ShaderCompile);
     if (ppEffect) *ppEffect = nullptr;
     if (ppCompilationErrors) *ppCompilationErrors = nullptr;
     if (!pDevice || !pSrcData || SrcDataLen == 0 || !ppEffect || pInclude || pPool)

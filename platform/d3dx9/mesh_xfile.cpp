@@ -24,6 +24,7 @@
 #include "platform/d3dx9/mesh_impl.h"
 #include "platform/d3dx9/mesh_xscan.h"
 #include "platform/d3dx9/texture_image.h"
+#include "platform/win32/phase_timer.h"
 
 namespace {
 
@@ -391,6 +392,7 @@ HRESULT WINAPI D3DXLoadMeshHierarchyFromXInMemory(LPCVOID Memory, DWORD SizeOfMe
                                                   LPD3DXLOADUSERDATA pUserDataLoader,
                                                   LPD3DXFRAME* ppFrameHierarchy,
                                                   LPD3DXANIMATIONCONTROLLER* ppAnimController) {
+    orv::PhaseTimer timer(orv::Phase::MeshImport);
     if (ppFrameHierarchy) *ppFrameHierarchy = nullptr;
     if (ppAnimController) *ppAnimController = nullptr;
     if (!Memory || !pDevice || !pAlloc || !ppFrameHierarchy || pUserDataLoader) return D3DERR_INVALIDCALL;

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "platform/d3dx9/texture_image.h"
+#include "platform/win32/phase_timer.h"
 #include "platform/win32/services.h"
 
 using orv::d3dx9::Image;
@@ -171,6 +172,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 pDevice, LP
                                                    D3DFORMAT Format, D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                                    D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY*,
                                                    LPDIRECT3DTEXTURE9* ppTexture) {
+    orv::PhaseTimer timer(orv::Phase::ImageDecode);
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice || !ppTexture) return D3DERR_INVALIDCALL;
     D3DXIMAGE_INFO info;

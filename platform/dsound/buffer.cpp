@@ -3,6 +3,7 @@
 // DSBCAPS_CTRL3D buffers, a positioned source.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "platform/dsound/dsound_internal.h"
@@ -27,8 +28,7 @@ ALenum AlFormatOf(const WAVEFORMATEX& f) {
 SoundBuffer::SoundBuffer(const std::shared_ptr<AlDevice>& device, const DSBUFFERDESC& desc)
     : m_device(device), m_flags(desc.dwFlags), m_format(*desc.lpwfxFormat), m_alFormat(AlFormatOf(m_format)) {
     m_format.cbSize = 0;
-    // Silence until the owner writes: unsigned 8-bit samples centre on 0x80.
-    m_data.assign(desc.dwBufferBytes, m_format.wBitsPerSample == 8 ? 0x80 : 0x00);
+    m_size = desc.dwBufferBytes;
     m_playableBytes = desc.dwBufferBytes - desc.dwBufferBytes % m_format.nBlockAlign;
 }
 
@@ -76,6 +76,7 @@ HRESULT SoundBuffer::Create(const std::shared_ptr<AlDevice>& device, const DSBUF
     }
     alSource3f(source, AL_POSITION, 0, 0, 0);
     alSource3f(source, AL_VELOCITY, 0, 0, 0);
+    buffer->StoreMapped();
     device->AddBuffer(buffer.get());
     *out = buffer.release();
     return DS_OK;
@@ -84,6 +85,7 @@ HRESULT SoundBuffer::Create(const std::shared_ptr<AlDevice>& device, const DSBUF
 SoundBuffer::~SoundBuffer() {
     DeviceLock lock(*m_device);
     m_device->RemoveBuffer(this);
+    if (m_mappedBytes) m_device->unmapBuffer(m_alBuffer);
     if (m_source) {
         alSourceStop(m_source);
         alSourcei(m_source, AL_BUFFER, 0);
@@ -140,16 +142,86 @@ void SoundBuffer::StartAtCursor() {
     m_playing = true;
 }
 
+void SoundBuffer::StoreMapped() {
+    if (!m_device->bufferStorage || m_playableBytes != m_size) return;
+    constexpr ALuint kAccess = AlDevice::kMapRead | AlDevice::kMapWrite | AlDevice::kMapPersistent;
+    alGetError();
+    m_device->bufferStorage(m_alBuffer, m_alFormat, nullptr, static_cast<ALsizei>(m_size),
+                            static_cast<ALsizei>(m_format.nSamplesPerSec), kAccess);
+    if (alGetError() != AL_NO_ERROR) return;
+    // OpenAL leaves fresh storage as it comes: silence until the owner
+    // writes (unsigned 8-bit samples centre on 0x80). These are the pages the
+    // owner's first write lands on, so the fill costs no memory of its own.
+    void* bytes = m_device->mapBuffer(m_alBuffer, 0, static_cast<ALsizei>(m_size), kAccess);
+    if (!bytes) return;
+    std::memset(bytes, m_format.wBitsPerSample == 8 ? 0x80 : 0x00, m_size);
+    m_device->unmapBuffer(m_alBuffer);
+    alSourcei(m_source, AL_BUFFER, static_cast<ALint>(m_alBuffer));
+    m_mapped = true;
+    m_uploaded = true;
+}
+
+BYTE* SoundBuffer::LockedBytes() {
+    if (!m_mapped) return HoldBytes() ? m_data.get() : nullptr;
+    if (!m_mappedBytes)
+        m_mappedBytes = static_cast<BYTE*>(m_device->mapBuffer(
+            m_alBuffer, 0, static_cast<ALsizei>(m_size),
+            AlDevice::kMapRead | AlDevice::kMapWrite | AlDevice::kMapPersistent));
+    return m_mappedBytes;
+}
+
+bool SoundBuffer::HoldBytes() {
+    if (m_data) return true;
+    BYTE* bytes = nullptr;
+    if (m_storedInAl) {
+        bytes = static_cast<BYTE*>(std::malloc(m_size));
+        const void* stored =
+            bytes ? m_device->mapBuffer(m_alBuffer, 0, static_cast<ALsizei>(m_playableBytes),
+                                        AlDevice::kMapRead | AlDevice::kMapPersistent)
+                  : nullptr;
+        if (!stored) {
+            std::free(bytes);
+            return false;
+        }
+        std::memcpy(bytes, stored, m_playableBytes);
+        m_device->unmapBuffer(m_alBuffer);
+        std::memcpy(bytes + m_playableBytes, m_tail, m_size - m_playableBytes);
+    } else if (m_format.wBitsPerSample == 8) {
+        // Silence until the owner writes: unsigned 8-bit samples centre on 0x80.
+        bytes = static_cast<BYTE*>(std::malloc(m_size));
+        if (bytes) std::memset(bytes, 0x80, m_size);
+    } else {
+        // Fresh pages from calloc are zero without being touched, so the
+        // silence of a buffer about to be filled costs nothing.
+        bytes = static_cast<BYTE*>(std::calloc(m_size, 1));
+    }
+    m_data.reset(bytes);
+    return bytes != nullptr;
+}
+
 void SoundBuffer::Upload() {
+    if (!HoldBytes()) return;
     // OpenAL takes no new data for a buffer that a source holds: detach it,
     // refill it and attach it again, keeping the cursor and the playing state.
     const DWORD cursor = PlayCursor();
     const bool wasPlaying = m_playing;
     alSourceStop(m_source);
     alSourcei(m_source, AL_BUFFER, 0);
-    alBufferData(m_alBuffer, m_alFormat, m_data.data(), static_cast<ALsizei>(m_playableBytes),
-                 static_cast<ALsizei>(m_format.nSamplesPerSec));
+    const ALsizei rate = static_cast<ALsizei>(m_format.nSamplesPerSec);
+    m_storedInAl = false;
+    if (m_device->bufferStorage) {
+        alGetError();
+        m_device->bufferStorage(m_alBuffer, m_alFormat, m_data.get(), static_cast<ALsizei>(m_playableBytes), rate,
+                                AlDevice::kMapRead | AlDevice::kMapPersistent);
+        m_storedInAl = alGetError() == AL_NO_ERROR;
+    }
+    if (!m_storedInAl) alBufferData(m_alBuffer, m_alFormat, m_data.get(), static_cast<ALsizei>(m_playableBytes), rate);
     alSourcei(m_source, AL_BUFFER, static_cast<ALint>(m_alBuffer));
+    // One copy of the samples: OpenAL's, once no Lock still points at ours.
+    if (m_storedInAl && m_locks == 0) {
+        std::memcpy(m_tail, m_data.get() + m_playableBytes, m_size - m_playableBytes);
+        m_data.reset();
+    }
     m_uploaded = true;
     m_playing = false;
     m_cursor = cursor;
@@ -168,7 +240,7 @@ HRESULT SoundBuffer::GetCurrentPosition(LPDWORD playCursor, LPDWORD writeCursor)
 
 HRESULT SoundBuffer::SetCurrentPosition(DWORD newPosition) {
     DeviceLock lock(*m_device);
-    if (newPosition >= m_data.size()) return DSERR_INVALIDPARAM;
+    if (newPosition >= m_size) return DSERR_INVALIDPARAM;
     DWORD position = newPosition - newPosition % m_format.nBlockAlign;
     if (position >= m_playableBytes) position = 0;  // inside a trailing part-frame: the wrap point
     if (SyncPlaying())
@@ -212,28 +284,38 @@ HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* audioPtr1, LPDWORD 
                           LPDWORD audioBytes2, DWORD flags) {
     if (!audioPtr1 || !audioBytes1) return DSERR_INVALIDPARAM;
     DeviceLock lock(*m_device);
-    const DWORD size = static_cast<DWORD>(m_data.size());
+    const DWORD size = m_size;
     const DWORD start = (flags & DSBLOCK_FROMWRITECURSOR) ? PlayCursor() : offset;
     if (flags & DSBLOCK_ENTIREBUFFER) bytes = size;
     if (start >= size || bytes == 0 || bytes > size) return DSERR_INVALIDPARAM;
     const DWORD first = std::min(bytes, size - start);
     const DWORD second = bytes - first;  // the part that wraps to the start
     if (second && (!audioPtr2 || !audioBytes2)) return DSERR_INVALIDPARAM;
-    *audioPtr1 = m_data.data() + start;
+    BYTE* base = LockedBytes();
+    if (!base) return DSERR_OUTOFMEMORY;
+    ++m_locks;
+    *audioPtr1 = base + start;
     *audioBytes1 = first;
-    if (audioPtr2) *audioPtr2 = second ? m_data.data() : nullptr;
+    if (audioPtr2) *audioPtr2 = second ? base : nullptr;
     if (audioBytes2) *audioBytes2 = second;
     return DS_OK;
 }
 
 HRESULT SoundBuffer::Unlock(LPVOID audioPtr1, DWORD audioBytes1, LPVOID audioPtr2, DWORD audioBytes2) {
     DeviceLock lock(*m_device);
-    const BYTE* begin = m_data.data();
-    const BYTE* end = begin + m_data.size();
+    const BYTE* begin = m_mapped ? m_mappedBytes : m_data.get();
+    if (!begin || m_locks == 0) return DSERR_INVALIDPARAM;
+    const BYTE* end = begin + m_size;
     const BYTE* p1 = static_cast<const BYTE*>(audioPtr1);
     if (!p1 || p1 < begin || p1 > end || audioBytes1 > static_cast<size_t>(end - p1)) return DSERR_INVALIDPARAM;
-    if (audioPtr2 && (audioPtr2 != begin || audioBytes2 > m_data.size())) return DSERR_INVALIDPARAM;
-    Upload();
+    if (audioPtr2 && (audioPtr2 != begin || audioBytes2 > m_size)) return DSERR_INVALIDPARAM;
+    --m_locks;
+    if (!m_mapped) {
+        Upload();
+    } else if (m_locks == 0) {
+        m_device->unmapBuffer(m_alBuffer);
+        m_mappedBytes = nullptr;
+    }
     return DS_OK;
 }
 

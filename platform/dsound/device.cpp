@@ -51,6 +51,12 @@ std::shared_ptr<AlDevice> AlDevice::Open(int loopbackRate) {
     device->ApplyListenerPosition();
     device->ApplyListenerOrientation();
     device->ApplyDopplerFactor();
+    if (alIsExtensionPresent("AL_SOFT_map_buffer") || alIsExtensionPresent("AL_SOFTX_map_buffer")) {
+        device->bufferStorage = reinterpret_cast<BufferStorageFn>(alGetProcAddress("alBufferStorageSOFT"));
+        device->mapBuffer = reinterpret_cast<MapBufferFn>(alGetProcAddress("alMapBufferSOFT"));
+        device->unmapBuffer = reinterpret_cast<UnmapBufferFn>(alGetProcAddress("alUnmapBufferSOFT"));
+        if (!device->mapBuffer || !device->unmapBuffer) device->bufferStorage = nullptr;
+    }
     alGetError();
     return device;
 }

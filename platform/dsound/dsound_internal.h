@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -94,6 +95,18 @@ public:
     void ApplyRolloffFactor() const;
     void CommitDeferredSettings();
 
+    // Buffer storage that OpenAL can map back for reading (the map-buffer
+    // extension), so a buffer's samples live there alone; null without it.
+    using BufferStorageFn = void(AL_APIENTRY*)(ALuint, ALenum, const ALvoid*, ALsizei, ALsizei, ALuint);
+    using MapBufferFn = void*(AL_APIENTRY*)(ALuint, ALsizei, ALsizei, ALuint);
+    using UnmapBufferFn = void(AL_APIENTRY*)(ALuint);
+    static constexpr ALuint kMapRead = 0x1;        // AL_MAP_READ_BIT_SOFT
+    static constexpr ALuint kMapWrite = 0x2;       // AL_MAP_WRITE_BIT_SOFT
+    static constexpr ALuint kMapPersistent = 0x4;  // AL_MAP_PERSISTENT_BIT_SOFT: mappable while a source holds it
+    BufferStorageFn bufferStorage = nullptr;
+    MapBufferFn mapBuffer = nullptr;
+    UnmapBufferFn unmapBuffer = nullptr;
+
     // Live secondary buffers, for commits and the listener's rolloff.
     void AddBuffer(SoundBuffer* buffer) { m_buffers.push_back(buffer); }
     void RemoveBuffer(SoundBuffer* buffer);
@@ -175,6 +188,9 @@ public:
 private:
     SoundBuffer(const std::shared_ptr<AlDevice>& device, const DSBUFFERDESC& desc);
     bool Is3D() const { return (m_flags & DSBCAPS_CTRL3D) != 0; }
+    void StoreMapped();
+    BYTE* LockedBytes();
+    bool HoldBytes();
     bool SyncPlaying();
     DWORD PlayCursor();
     void StartAtCursor();
@@ -188,8 +204,22 @@ private:
     DWORD m_flags;
     WAVEFORMATEX m_format;
     ALenum m_alFormat = 0;
-    std::vector<BYTE> m_data;    // the buffer's bytes as Lock shows them
-    DWORD m_playableBytes = 0;   // whole frames of m_data
+    struct FreeBytes {
+        void operator()(BYTE* p) const { std::free(p); }
+    };
+    // With whole frames only, Lock hands out the OpenAL buffer's own memory
+    // (mapped while locked), so the samples exist once and are heard as
+    // written. Otherwise the bytes as Lock shows them are held from a Lock
+    // until the Unlock that hands them to OpenAL, and for good only when
+    // OpenAL cannot give them back.
+    bool m_mapped = false;
+    BYTE* m_mappedBytes = nullptr;  // while mapped
+    std::unique_ptr<BYTE, FreeBytes> m_data;
+    DWORD m_size = 0;            // the buffer's bytes
+    DWORD m_playableBytes = 0;   // its whole frames, which OpenAL holds
+    BYTE m_tail[4] = {};         // the bytes of a trailing part-frame
+    bool m_storedInAl = false;   // OpenAL holds the bytes and can give them back
+    int m_locks = 0;             // Locks not yet unlocked
     ALuint m_alBuffer = 0;
     ALuint m_source = 0;
     bool m_uploaded = false;

@@ -1,9 +1,9 @@
 #include "engine/assets/devices/SoundManager.h"
 
 #include <cstring>
-#include <new>
 
 #include "engine/core/Utility.h"
+#include "platform/win32/phase_timer.h"
 
 namespace Quorvex {
 
@@ -28,30 +28,6 @@ bool IsPlayable(const WAVEFORMATEX& f) {
     return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
            (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8 &&
            f.nSamplesPerSec >= DSBFREQUENCY_MIN && f.nSamplesPerSec <= DSBFREQUENCY_MAX;
-}
-
-// The file's bytes as they are, without redirection: 0, or -1.
-int ReadPlainFile(const wchar_t* path, std::vector<BYTE>& bytes) {
-    bytes.clear();
-    const HANDLE file =
-        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return -1;
-    const DWORD size = GetFileSize(file, nullptr);
-    DWORD read = 0;
-    bool ok = size != INVALID_FILE_SIZE;
-    if (ok) {
-        try {
-            bytes.resize(size);
-        } catch (const std::bad_alloc&) {
-            ok = false;
-        }
-    }
-    ok = ok && ReadFile(file, bytes.data(), size, &read, nullptr);
-    CloseHandle(file);
-    // A short read keeps what came: the parser then names what is missing.
-    if (ok) bytes.resize(read);
-    else std::vector<BYTE>().swap(bytes);
-    return ok ? 0 : -1;
 }
 
 }  // namespace
@@ -90,7 +66,7 @@ DWORD ParseWave(const wchar_t* path, WaveData& wave) {
 DWORD ReadWave(const wchar_t* path, DWORD key, WaveData& wave) {
     wave = WaveData{};
     if (!path) return 0;
-    const int read = key ? ReadWholeFile(path, wave.image) : ReadPlainFile(path, wave.image);
+    const int read = key ? ReadWholeFile(path, wave.image) : ReadFileAsIs(path, wave.image);
     if (read != 0) return LoadFailure(L"ファイルをオープン出来ない\r\n%s", path, wave);
     if (key && !wave.image.empty())
         XorBuffer(static_cast<DWORD>(wave.image.size()), key, wave.image.data(), 0);
@@ -159,6 +135,7 @@ bool SoundManager::HasDevice() const {
 HRESULT SoundManager::LoadSound(const wchar_t* id, const wchar_t* path, bool is3D, float volume, DWORD interval,
                                 DWORD key) {
     if (!id || !path) return E_INVALIDARG;
+    orv::PhaseTimer timer(orv::Phase::SoundRegistration);
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     if (!m_pDirectSound) return E_FAIL;  // no device: already reported once
 

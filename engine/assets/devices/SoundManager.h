@@ -9,6 +9,7 @@
 
 #include "engine/assets/devices/SoundUnit.h"
 #include "engine/core/AreaPos.h"
+#include "engine/core/FileBytes.h"
 #include "engine/core/ReferCounter.h"
 #include "platform/dsound/dsound.h"
 #include "platform/win32/win32.h"
@@ -18,7 +19,7 @@ namespace Quorvex {
 // A WAVE file read whole, with its format and where its samples lie.
 struct WaveData {
     WAVEFORMATEX format{};
-    std::vector<BYTE> image;  // the file's bytes (descrambled)
+    FileBytes image;          // the file's bytes (descrambled)
     size_t dataOffset = 0;
     DWORD dataLength = 0;     // 0: no samples
     const BYTE* Data() const { return image.data() + dataOffset; }

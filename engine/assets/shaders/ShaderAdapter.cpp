@@ -1,7 +1,7 @@
 #include "engine/assets/shaders/ShaderAdapter.h"
 
 #include "engine/assets/shaders/ShaderManager.h"
-#include "engine/core/Environment.h"
+#include "engine/core/FileBytes.h"
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/MessageTable.h"
 #include "engine/core/Utility.h"
@@ -40,11 +40,11 @@ void ShaderAdapter::EndTechnique() {
 
 int ShaderAdapter::LoadFile(const wchar_t* path, std::vector<BYTE>& buffer, DWORD* size) {
     // Effect files are read from exactly the path given: the redirection to
-    // scrambled copies never applies to them.
-    const bool redirect = g_pEnvironment && g_pEnvironment->IsFileRedirect();
-    if (g_pEnvironment) g_pEnvironment->SetFileRedirect(false);
-    const int result = ReadWholeFile(path, buffer, size);
-    if (g_pEnvironment) g_pEnvironment->SetFileRedirect(redirect);
+    // scrambled copies never applies to them. (The loader thread may be
+    // reading assets meanwhile, so the redirection itself stays as it is.)
+    FileBytes bytes;
+    const int result = ReadFileAsIs(path, bytes, size);
+    buffer.assign(bytes.begin(), bytes.end());
     if (result < 0) {
         MessageLogManager::Instance().Log(L"ShaderAdapter::LoadFile", L"ファイルの読み込みに失敗。");
         DebugPrint(L"シェーダファイルのバイナリ読み込みに失敗(filepath: %s )\r\n", path ? path : L"");

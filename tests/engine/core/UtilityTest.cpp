@@ -8,6 +8,7 @@
 
 #include "TestFiles.h"
 #include "engine/core/Environment.h"
+#include "engine/core/FileBytes.h"
 #include "engine/core/Utility.h"
 
 using namespace Quorvex;
@@ -74,10 +75,10 @@ TEST(Utility, XorBufferTailsAndInvolution) {
     constexpr DWORD kKey = 0xA1B2C3D4u;
     const BYTE lowToHigh[4] = {0xD4, 0xC3, 0xB2, 0xA1};
     const BYTE tail[3] = {0xA1, 0xB2, 0xC3};  // highest byte first
-    for (DWORD length = 0; length <= 11; ++length) {
-        std::vector<BYTE> data(12, 0);
+    for (DWORD length = 0; length <= 23; ++length) {
+        std::vector<BYTE> data(24, 0);
         XorBuffer(length, kKey, data.data(), 0);
-        for (DWORD i = 0; i < 12; ++i) {
+        for (DWORD i = 0; i < 24; ++i) {
             BYTE expected = 0;
             if (i < length / 4 * 4)
                 expected = lowToHigh[i % 4];
@@ -230,6 +231,9 @@ TEST(Utility, ReadWholeFileWithAndWithoutRedirection) {
     read("plain.png", 0, "SCRAMBLED");
     read("empty.bin", 0, "") /* no empty.code: the file itself */;
     read("folder.png", 0, "FOLDER") /* a folder named like the copy is not read */;
+    FileBytes asIs;
+    EXPECT_EQ(ReadFileAsIs(dir.Wide("plain.png").c_str(), asIs), 0);
+    EXPECT_EQ(std::string(asIs.begin(), asIs.end()), "PLAIN") << "the path as given, redirection on or not";
 
     // Through the path filter: ./data/x.png is read from ./data2/x.code.
     std::filesystem::current_path(dir.path());

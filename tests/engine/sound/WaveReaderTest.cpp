@@ -21,7 +21,8 @@ struct Parsed {
 
 Parsed Parse(const std::string& image, const wchar_t* path = L"./data/sound/test.wav") {
     Parsed p;
-    p.wave.image = Bytes(image);  // exactly the file's size, so an over-read is caught
+    const std::vector<BYTE> bytes = Bytes(image);
+    p.wave.image.assign(bytes.begin(), bytes.end());  // exactly the file's size, so an over-read is caught
     ::testing::internal::CaptureStderr();
     p.length = Quorvex::ParseWave(path, p.wave);
     p.report = ::testing::internal::GetCapturedStderr();

@@ -284,6 +284,55 @@ TEST_F(SoundLayer, LockWrapsPastTheEnd) {
     EXPECT_EQ(buffer->SetCurrentPosition(200), DSERR_INVALIDPARAM);
 }
 
+// Once OpenAL holds the samples the layer keeps no copy of its own: a later
+// Lock shows them again (with a part-frame at the end too), while the buffer
+// plays on; a buffer never written locks as silence.
+TEST_F(SoundLayer, LockShowsTheBytesLastUnlocked) {
+    struct Case {
+        WAVEFORMATEX format;
+        DWORD bytes;
+        BYTE silence;
+    };
+    for (const Case& c : {Case{Pcm(1, 8), 4000, 0x80}, Case{Pcm(2, 16), 4000, 0x00}, Case{Pcm(2, 8), 4001, 0x80},
+                          Case{Pcm(2, 16), 4003, 0x00}}) {
+        SCOPED_TRACE(testing::Message() << c.format.wBitsPerSample << " bits, " << c.bytes << " bytes");
+        DSBUFFERDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwBufferBytes = c.bytes;
+        WAVEFORMATEX format = c.format;
+        desc.lpwfxFormat = &format;
+        IDirectSoundBuffer* buffer = nullptr;
+        ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+        made.push_back(buffer);
+
+        void* p = nullptr;
+        DWORD n = 0;
+        ASSERT_EQ(buffer->Lock(0, 0, &p, &n, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
+        ASSERT_EQ(n, c.bytes);
+        EXPECT_EQ(std::vector<BYTE>(static_cast<BYTE*>(p), static_cast<BYTE*>(p) + n),
+                  std::vector<BYTE>(c.bytes, c.silence));
+        std::vector<BYTE> written(c.bytes);
+        for (DWORD i = 0; i < c.bytes; ++i) written[i] = BYTE(i * 7 + 1);
+        std::memcpy(p, written.data(), n);
+        ASSERT_EQ(buffer->Unlock(p, n, nullptr, 0), DS_OK);
+        ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+
+        ASSERT_EQ(buffer->Lock(0, 0, &p, &n, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
+        EXPECT_EQ(std::vector<BYTE>(static_cast<BYTE*>(p), static_cast<BYTE*>(p) + n), written);
+        static_cast<BYTE*>(p)[10] = written[10] = 0x42;
+        ASSERT_EQ(buffer->Unlock(p, n, nullptr, 0), DS_OK);
+        ASSERT_EQ(buffer->Lock(0, 0, &p, &n, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
+        EXPECT_EQ(std::vector<BYTE>(static_cast<BYTE*>(p), static_cast<BYTE*>(p) + n), written);
+        ASSERT_EQ(buffer->Unlock(p, n, nullptr, 0), DS_OK);
+
+        DWORD status = 0;
+        ASSERT_EQ(buffer->GetStatus(&status), DS_OK);
+        EXPECT_TRUE(status & DSBSTATUS_PLAYING);
+        EXPECT_GT(Rms(Render(2048)).left, 0.01);
+        buffer->Stop();
+    }
+}
+
 TEST_F(SoundLayer, BadRequestsAreRefused) {
     struct Case {
         const char* name;
