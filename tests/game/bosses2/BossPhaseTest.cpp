@@ -247,6 +247,12 @@ TEST_F(Bosses2, PentraLaserRowAppearsOncePerBoss) {
 // steered forward at 100 units/s while the player flies at its slowest; a
 // drop that ends early leaves the set, and a drop let go keeps flying.
 TEST_F(Bosses2, PentraRainDropsAreHeldSteeredAndFlyOnWhenLetGo) {
+    // A shot flies by the environment's frame time.
+    struct FrameClock {
+        FrameClock() { Quorvex::SetupWorldExtents(); }
+        ~FrameClock() { SAFE_RELEASE(Quorvex::g_pEnvironment); }
+    } clock;
+    ASSERT_NE(Quorvex::g_pEnvironment, nullptr);
     generator->SetPool(EnemyGenerator_Derive::PoolRazer,
                        new EnemyBulletFactory<Bullet_Razer>(manager, nullptr, generator, 2000));
     Player::Flight& flight = player->GetFlight();
