@@ -198,7 +198,9 @@ void GraphicObject::PlaySpellSound() {
 }
 
 void GraphicObject::RequestEffect(int state, const D3DXCOLOR& colour, float rate) {
-    if (m_state == state) return;
+    // Repeated requests change nothing, except that a finished flash has left
+    // nothing on screen: the next spell attack's flash runs again.
+    if (m_state == state && (state != StateFlash || m_clock >= 0.0f)) return;
     Enter(state);
     m_incomingKey.clear();
     ReleaseEffectTexture();

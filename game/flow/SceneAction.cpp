@@ -528,8 +528,11 @@ void SceneAction::OnUpdate(float timeStep) {
 }
 
 void SceneAction::OnRender() {
-    // The effects follow a centre-cell change themselves (the effect
-    // generator shifts them in its update), so nothing is shifted here.
+    // Live effects drift with half of the centre's push of this frame. This
+    // is apart from the generator's own shift, which only re-bases them by
+    // whole cells when the centre cell changes.
+    if (EffectGenerator* effects = GetGameSceneRegistry().effectGenerator.Get())
+        if (g_pEnvironment2) effects->ShiftEffects(g_pEnvironment2->centerInfo.move * 0.5f);
     if (g_pEnvironment && g_pEnvironment->IsShowSystemInfo())
         if (CollisionRenderer* collision = GetGameSceneRegistry().collisionRenderer.Get()) collision->DrawAll();
 }

@@ -201,9 +201,7 @@ void SceneStage2::Event8(EventSet* e) {
 void SceneStage2::Event9(EventSet*) {
     if (Enter(6)) {
         HideStageResult();
-        // Phase 5 stops the fight, hides the countdown and holds the boss
-        // before it moves off.
-        if (Enemy_Fesko* boss = Boss()) boss->SetPhase(5);
+        if (Enemy_Fesko* boss = Boss()) boss->LeaveFight();
         if (g_pEnvironment2) g_pEnvironment2->bossTimeLimit = -1.0f;
         StageScript::SetTalkFlag(0);
         SetSkip();

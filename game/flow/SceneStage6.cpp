@@ -267,7 +267,10 @@ GraphicManager::SpeakSet* SceneStage6::Dialogue2(SpeakParam& speak) {
     EnemyEx* boss = StageScript::CurrentBoss();
     if (boss && !(m_dialogueDone & DoneForcedOut)) {
         m_dialogueDone |= DoneForcedOut;
-        if (auto* toska = dynamic_cast<Enemy_Toska*>(boss)) toska->phaseCallback.clear();
+        if (auto* toska = dynamic_cast<Enemy_Toska*>(boss)) {
+            toska->phaseCallback.clear();
+            toska->ResetPatterns();
+        }
         StageScript::ForceBossOut(this, boss, kForcedExplosion);
     }
     if (StageScript::CurrentBoss()) {

@@ -25,7 +25,8 @@ public:
     // nothing when unchanged.
     void SetType(int type);
     int GetType() const { return m_type; }
-    bool HasModel() const { return m_mesh.GetMesh() != nullptr; }
+    // The model it shows (null for none).
+    const Quorvex::MeshUnit* GetMesh() const { return m_mesh.GetMesh(); }
     void ResetPose();
 
     BYTE shown = 0;  // set by the scene

@@ -36,15 +36,19 @@ int OverTheSonic::AlphaAt(float t) {
     return a > 0.0f ? static_cast<int>(a) : 0;
 }
 
+// The growth factor t x 100 x 0.1 counts in hundredths of the screen height:
+// taken as screen units (heights) it would throw the sprites about ten
+// screen heights out, off the screen from the first frames, so it is scaled
+// by 0.01 and the ring opens to about a tenth of the screen height.
+float OverTheSonic::Spread(float t) { return t * 100.0f * 0.1f * 0.01f; }
+
 void OverTheSonic::Layout(float t) {
     const D3DCOLOR color = (static_cast<D3DCOLOR>(AlphaAt(t)) << 24) | 0x00FFFFFF;
     for (int i = 0; i < kSpriteCount; ++i) {
         const float a = i * 2.0f * D3DX_PI / kSpriteCount;
-        // The ring widens with t; the spread is scaled by the sprite size.
-        const float spread = t * 100.0f * 0.1f * 0.01f;
         Quorvex::Sprite2DInfo& sprite = m_sprites[i];
-        sprite.x = center.x + std::cos(a) * spread * (size.x * 0.5f + 1.0f);
-        sprite.y = center.y + std::sin(a) * spread * (size.y * 0.5f + 0.5f);
+        sprite.x = center.x + std::cos(a) * Spread(t) * (size.x * 0.5f + kCentreX);
+        sprite.y = center.y + std::sin(a) * Spread(t) * (size.y * 0.5f + 0.5f);
         sprite.width = size.x;
         sprite.height = size.y;
         sprite.angle = a;

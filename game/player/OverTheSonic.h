@@ -9,6 +9,12 @@
 class OverTheSonic : public Quorvex::RenderObject {
 public:
     static constexpr int kSpriteCount = 20;
+    // The screen-centre x of the 1280 x 720 reference layout, in screen units.
+    // The ring's horizontal scale uses it in place of the window's own centre:
+    // screen units are heights, so the window's centre x grows with its width
+    // and would stretch the ring sideways on wide windows; a fixed value gives
+    // the ring one shape at every aspect ratio (the reference look at 16:9).
+    static constexpr float kCentreX = 640.0f / 720.0f;
 
     explicit OverTheSonic(Quorvex::IObjectManager* manager);
     ~OverTheSonic() override;
@@ -23,6 +29,9 @@ public:
     void Start(float x, float y, float duration);
     // Alpha (0..32) at the fraction t of the duration.
     static int AlphaAt(float t);
+    // How far the ring has opened at the fraction t, before the per-axis
+    // scales.
+    static float Spread(float t);
     // Lays the sprites out for the fraction t.
     void Layout(float t);
     const Quorvex::Sprite2DInfo& GetSprite(int i) const { return m_sprites[i]; }

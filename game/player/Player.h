@@ -126,6 +126,8 @@ public:
 
     void SelectShotSet(int kind);
     ShotSet* GetShotSet() const { return m_shotSet.get(); }
+    // The pool of the machine's large ray; its rays move with the machine.
+    Bullet_Ray4Factory* GetRay4Factory() const { return m_ray4Factory; }
     int GetShotSetKind() const { return m_shotSetKind; }
 
     // The movement-limit box: per-axis enables, the reference position and

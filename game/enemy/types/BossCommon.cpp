@@ -80,10 +80,12 @@ D3DXVECTOR3 BossOffsetFromGenerator(const EnemyEx* boss) {
     return Quorvex::AreaPos::Difference(boss->GetAreaPos(), GeneratorPositionOf(boss));
 }
 
-void HoldBossInPlace(EnemyEx* boss, float seconds) {
+void MoveBossBy(EnemyEx* boss, const D3DXVECTOR3& by, float seconds) {
     const D3DXVECTOR3 here = BossOffsetFromGenerator(boss);
-    boss->GetMoveParam()->SetSegment(GeneratorPositionOf(boss), here, here, boss->age, boss->age + seconds);
+    boss->GetMoveParam()->SetSegment(GeneratorPositionOf(boss), here, here + by, boss->age, boss->age + seconds);
 }
+
+void HoldBossInPlace(EnemyEx* boss, float seconds) { MoveBossBy(boss, D3DXVECTOR3(0.0f, 0.0f, 0.0f), seconds); }
 
 void SettleBossPhase(EnemyEx* boss, float holdSeconds,
                      const boost::function<EnemyEx::NextPos(EnemyEx::MoveParam*)>& next) {
@@ -110,8 +112,8 @@ float BossPitchToTarget(const EnemyEx* boss) {
 
 BulletHoldSet::~BulletHoldSet() { Clear(); }
 
-void BulletHoldSet::Add(Bullet_Razer* bullet, const D3DXVECTOR3& drift) {
-    if (!bullet || !bullets.emplace(bullet, drift).second) return;
+void BulletHoldSet::Add(Bullet_Razer* bullet) {
+    if (!bullet || !bullets.insert(bullet).second) return;
     bullet->AddRef();
     bullet->returnCallback = boost::bind(&BulletHoldSet::Remove, this, _1);
 }
@@ -119,16 +121,16 @@ void BulletHoldSet::Add(Bullet_Razer* bullet, const D3DXVECTOR3& drift) {
 void BulletHoldSet::Remove(void* bullet) {
     auto it = bullets.find(static_cast<Bullet_Razer*>(bullet));
     if (it == bullets.end()) return;
-    Bullet_Razer* held = it->first;
+    Bullet_Razer* held = *it;
     bullets.erase(it);
     held->returnCallback.clear();
     held->Release();
 }
 
 void BulletHoldSet::Clear() {
-    std::map<Bullet_Razer*, D3DXVECTOR3> held;
+    std::set<Bullet_Razer*> held;
     held.swap(bullets);
-    for (auto& [bullet, drift] : held) {
+    for (Bullet_Razer* bullet : held) {
         bullet->returnCallback.clear();
         bullet->Release();
     }
@@ -183,10 +185,11 @@ void BossRainRings(EnemyEx* boss, float dt, const EnemyEx::ShotParam1& state, Bu
                 const float yaw = (BossRandom() - 0.5f) * 30.0f * kDegree;
                 const float pitch = (BossRandom() - 0.5f) * 30.0f * kDegree;
                 const D3DXQUATERNION facing = BossTurn(aim, Quorvex::YawPitchRollQuaternion(yaw, pitch, 0.0f));
-                // Speed 0: the drop moves by the offset as its velocity and by
-                // the steering below.
+                // Speed 0: the offset is the drop's whole own velocity; the
+                // steering below comes on top while the set holds it.
                 if (Bullet_Razer* drop = BossFireHeldRazer(boss, boss->GetAreaPos(), facing, 0.0f, offset)) {
-                    held.Add(drop, offset);
+                    drop->SetVelocity(drop->GetVelocity() + offset);
+                    held.Add(drop);
                     drop->Release();
                 }
             }
@@ -200,13 +203,12 @@ void BossRainRings(EnemyEx* boss, float dt, const EnemyEx::ShotParam1& state, Bu
     if (held.angle >= kTwoPi) held.angle -= kTwoPi;
 
     std::vector<Bullet_Razer*> finished;
-    for (auto& [bullet, drift] : held.bullets) {
+    for (Bullet_Razer* bullet : held.bullets) {
         if (bullet->IsRemoveRequested() || bullet->GetElapsed() >= bullet->GetLifetime()) {
             finished.push_back(bullet);
             continue;
         }
-        const D3DXVECTOR3 step =
-            Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, v * dt), bullet->GetOrientation()) + drift * dt;
+        const D3DXVECTOR3 step = Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, v * dt), bullet->GetOrientation());
         bullet->SetAreaPos(bullet->GetAreaPos().Translated(step));
     }
     for (Bullet_Razer* bullet : finished) held.Remove(bullet);

@@ -4,7 +4,7 @@
 // more than one boss runs.
 #pragma once
 #include <cstdint>
-#include <map>
+#include <set>
 
 #include <boost/function.hpp>
 
@@ -35,8 +35,10 @@ void SetBossTimeLimit(float seconds);
 // clock and answers true when the limit is reached. Without a limit (< 0) it
 // publishes 0 and answers false.
 bool StepBossPhaseClock(float& clock, float limit, float dt);
-// The boss holds still where it is for the given time: one segment at its
-// current offset from the enemy generator.
+// One movement segment from where the boss is (its offset from the enemy
+// generator) to that offset plus by, over the given time.
+void MoveBossBy(EnemyEx* boss, const D3DXVECTOR3& by, float seconds);
+// The boss holds still where it is for the given time.
 void HoldBossInPlace(EnemyEx* boss, float seconds);
 // The common end of a phase change: the HUD countdown hidden, a hold where
 // the boss is for the given time, then the phase's waypoints.
@@ -61,15 +63,14 @@ public:
     BulletHoldSet& operator=(const BulletHoldSet&) = delete;
     virtual ~BulletHoldSet();
 
-    // drift: a velocity the set adds to the bullet's own flight.
-    void Add(Bullet_Razer* bullet, const D3DXVECTOR3& drift);
+    void Add(Bullet_Razer* bullet);
     // Bound as the return callback of each held bullet.
     void Remove(void* bullet);
     void Clear();
 
     int32_t word = 0;
     float angle = 0.0f;  // radians, turning ring of the rain drops
-    std::map<Bullet_Razer*, D3DXVECTOR3> bullets;  // counted, with the drift of each
+    std::set<Bullet_Razer*> bullets;  // counted
     float timer = 0.0f;
 };
 
@@ -80,9 +81,11 @@ struct RainRingShape {
     float interval;
 };
 
-// Rings of held drops around the boss that fly along their own facing at a
-// speed that follows the player's (100 + 300 x speed rate): nothing until the
-// state's clock reaches 3 s (the caller runs the clock).
+// Rings of held drops around the boss. Each drop flies by its ring offset as
+// its own velocity, so it keeps flying once let go; while held it is also
+// steered along its facing at a speed that follows the player's (100 + 300 x
+// speed rate). Nothing until the state's clock reaches 3 s (the caller runs
+// the clock).
 void BossRainRings(EnemyEx* boss, float dt, const EnemyEx::ShotParam1& state, BulletHoldSet& held,
                    const RainRingShape& shape);
 

@@ -74,9 +74,11 @@ void Enemy_Fesko::Update(float dt) {
 void Enemy_Fesko::Hit(Quorvex::Object* other) {
     if (!other || hitCooldown > 0.0f) return;
     if (!other->CheckGroupFlag(GroupPlayerSide) || !other->CheckGroupFlag(GroupProjectile)) return;
-    // A spent phase (or a vanished boss) takes no more hits: each contact
-    // point would otherwise end the phase again and pay the score again.
-    if (m_life <= 0.0f) return;
+    // One kill pays once: a vanished boss (life -1) and a beaten one (life
+    // left at 0 by the paying kill of phase 4, through phases 11 and 5) take
+    // no more hits. Phase 3 pays nothing and starts on whatever life the
+    // entry and hover left, so there a drained life ends it at the first hit.
+    if (m_life < 0.0f || (m_life == 0.0f && phase != 3)) return;
     m_life = std::max(m_life - GetDamage(other), 0.0f);
     if (m_life == 0.0f) OnPhaseLifeZero();
 }
@@ -136,6 +138,16 @@ void Enemy_Fesko::SetPhase(int n) {
 
     // Every phase begins with a hold where the boss is.
     SettleBossPhase(this, kPhaseHold, next);
+}
+
+void Enemy_Fesko::LeaveFight() {
+    SetPhase(5);
+    MoveBossBy(this, kLeaveMove, kPhaseHold);
+    // Nothing left of an earlier path: the move's end leads to the exit path.
+    MoveParam* mp = GetMoveParam();
+    mp->waypoints.clear();
+    mp->waypointIndex = 0;
+    mp->onPathEnd = boost::bind(&Enemy_Fesko::OnPathEnd, this, _1);
 }
 
 void Enemy_Fesko::OnPathEnd(EnemyEx::MoveParam*) {

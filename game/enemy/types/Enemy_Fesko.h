@@ -17,6 +17,9 @@ public:
     static constexpr float kPatternLimit = 120.0f;
     static constexpr float kMaxAge = 1000.0f;
     static constexpr float kPhaseHold = 2.0f;
+    // How far the boss moves off in the kPhaseHold seconds of LeaveFight
+    // (about the exit path's speed).
+    static constexpr D3DXVECTOR3 kLeaveMove{0.0f, 200.0f, 500.0f};
 
     // Which of the four shot patterns a step runs.
     enum Pattern { PatternN1, PatternN2, PatternS1, PatternS2 };
@@ -37,6 +40,11 @@ public:
     // The launch: life 5000, drift copied, both shot records reset, phase 1.
     void Launch(const Quorvex::AreaPos& start, Quorvex::ObjectManager* objectManager);
     void SetPhase(int n);
+    // The fight is over and the boss moves off (its stage calls this once the
+    // spell ended): phase 5 with no fire and the countdown hidden, then,
+    // instead of phase 5's hold, a segment up and ahead away from where it
+    // is, at whose end the exit path starts.
+    void LeaveFight();
     // Bound as the path end; the phase callbacks call it at their pattern limit.
     void OnPathEnd(EnemyEx::MoveParam* moveParam = nullptr);
     // The phase is spent (life 0 or its time limit).

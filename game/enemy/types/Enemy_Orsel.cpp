@@ -143,8 +143,10 @@ void Enemy_Orsel::Update(float dt) {
 void Enemy_Orsel::Hit(Quorvex::Object* hitter) {
     if (!hitter || invulnerableTime > 0.0f) return;
     if (!hitter->CheckGroupFlag(GroupPlayerSide) || !hitter->CheckGroupFlag(GroupProjectile)) return;
-    // A vanished boss (life -1, back in its pool) takes no hits.
-    if (m_life < 0.0f || IsRemoveRequested()) return;
+    // One kill pays once. Every fight phase sets its own life on entry, so
+    // a life at 0 was already paid for (a phase with nothing after it keeps
+    // the boss at 0 through the closing dialogue); -1 is a vanished boss.
+    if (m_life <= 0.0f || IsRemoveRequested()) return;
     m_life = std::max(m_life - GetDamage(hitter), 0.0f);
     if (m_life == 0.0f) OnPhaseLifeEmpty();
 }

@@ -164,9 +164,10 @@ void Enemy_Toska::Update(float dt) {
 }
 
 void Enemy_Toska::Hit(Quorvex::Object* hitter) {
-    // A vanished boss (life -1, back in its pool) takes no hits: a late
-    // contact would otherwise pay its score again.
-    if (m_life < 0.0f || IsRemoveRequested()) return;
+    // One kill pays once. Every fight phase sets its own life on entry, so
+    // a life at 0 was already paid for (phases 2, 6, 13 and 14 end in nothing
+    // and keep the boss at 0); -1 is a vanished boss.
+    if (m_life <= 0.0f || IsRemoveRequested()) return;
     PhaseBoss::Hit(hitter);
 }
 
@@ -194,6 +195,18 @@ void Enemy_Toska::ClearPhaseState() {
     spell1Clock = spell1Timer = 0.0f;
     spell1Volley = spell1Burst = 0;
     spell1Emitters.clear();
+}
+
+void Enemy_Toska::ResetPatterns() {
+    ClearPhaseState();
+    waveStarted = sideStarted = 0;
+    waveClock = waveTimer = 0.0f;
+    waveVolley = waveGroup = 0;
+    for (SideEmitter& emitter : sideEmitters) emitter = SideEmitter();
+    nijuu.Reset();
+    velkSan.Reset();
+    velkShuu.Reset();
+    tensei.Reset();
 }
 
 void Enemy_Toska::SetPhase(int n) {

@@ -164,6 +164,10 @@ public:
                 Quorvex::ObjectManager* objectManager) override;
     void Launch(const Quorvex::AreaPos& position);
     void SetPhase(int n);
+    // Every attack and pattern record back to its start, the phase-5/10
+    // state and the spell records included: a forced exit leaves nothing of
+    // the fight for the next launch from the pool.
+    void ResetPatterns();
     // The phase is spent (life 0 or its time limit): banner, explosion,
     // score, next phase.
     void EndPhase() override;

@@ -157,7 +157,8 @@ int Bullet_Ray2::ApplySetParam(Quorvex::IFactoryProduct::ISetParam* param) {
 
 void Bullet_Ray2::Launch(const SetParam& record) {
     LaunchBeam(record);
-    // The head faces its flight.
+    // The launch record carries no orientation: the head faces its flight,
+    // so the trail it lays lies along it (+z for a head without velocity).
     m_orientation = D3DXVec3LengthSq(&record.vector) > 0.0f ? Quorvex::YawPitchRollQuaternion(record.vector)
                                                             : D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
     spawnTimer = 0.0f;

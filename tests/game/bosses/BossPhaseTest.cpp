@@ -100,6 +100,27 @@ TEST_F(Bosses, DweliCountdownRunsDownToTheTimeOut) {
     EXPECT_EQ(boss->GetLifeValue(), 10000.0f);
 }
 
+// Every phase that a phase end enters starts its clock at 0: spell 2 timed
+// out at 90 s gives phase 13 its full 60 s and spell 3 its full 90 s, so
+// neither ends on its first frame on time carried over.
+TEST_F(Bosses, DweliPhaseClockStartsAfreshAfterEachPhaseEnd) {
+    Enemy_Dweli* boss = NewDweli();
+    boss->SetPhase(15);
+    boss->phaseClock = boss->phaseLimit;
+    boss->Update(kFrame);
+    ASSERT_EQ(boss->phase, 13u);
+    EXPECT_EQ(boss->phaseClock, 0.0f);
+    Run(boss, 59.0f);
+    EXPECT_EQ(boss->phase, 13u) << "phase 13 runs its own 60 s";
+    Run(boss, 1.5f);
+    ASSERT_EQ(boss->phase, 17u);
+    EXPECT_LT(boss->phaseClock, 1.0f);
+    Run(boss, 1.0f);
+    EXPECT_EQ(boss->phase, 17u);
+    EXPECT_FALSE(boss->dying) << "spell 3 does not end on time left over";
+    EXPECT_GT(g_pEnvironment2->bossTimeLimit, 88.0f) << "the countdown shows nearly all of spell 3";
+}
+
 TEST_F(Bosses, DweliLastSpellEndsInOneDeathWithOneAward) {
     Enemy_Dweli* boss = NewDweli();
     boss->SetPhase(17);
@@ -259,6 +280,24 @@ TEST_F(Bosses, FeskoHitsThatDoNotCount) {
     EXPECT_EQ(boss->GetLifeValue(), 4900.0f);
 }
 
+// Hits taken on the entry path and while hovering come off phase 3's life
+// (nothing refills it), so a life drained there ends phase 3 at its first hit
+// instead of leaving only the time-out.
+TEST_F(Bosses, FeskoDrainedBeforeTheFightEndsPhaseThreeAtTheFirstHit) {
+    Enemy_Fesko* boss = NewFesko();
+    boss->SetPhase(2);
+    Kill(boss);
+    EXPECT_EQ(boss->GetLifeValue(), 0.0f);
+    EXPECT_EQ(boss->phase, 2) << "hovering, a drained life ends nothing";
+    Kill(boss);
+    boss->SetPhase(3);
+    Held<TestShot> weak(new TestShot(manager, 1.0f, true));
+    boss->OnCollision(weak.get());
+    EXPECT_EQ(boss->phase, 4);
+    EXPECT_EQ(boss->GetLifeValue(), 10000.0f);
+    EXPECT_EQ(game->enemiesShotDown, 0) << "phase 3 pays nothing";
+}
+
 TEST_F(Bosses, FeskoSpellKillAwardsOnceAndLeaves) {
     Enemy_Fesko* boss = NewFesko();
     boss->SetPhase(4);
@@ -271,12 +310,37 @@ TEST_F(Bosses, FeskoSpellKillAwardsOnceAndLeaves) {
 
     boss->SetPhase(5);
     EXPECT_EQ(scene.skips, 2) << "entering phase 5 tells the stage";
+    Kill(boss);
+    EXPECT_EQ(game->enemiesShotDown, 1) << "the beaten boss leaving on life 0 pays nothing more";
+    EXPECT_FALSE(boss->IsRemoveRequested());
     boss->SetLife(100.0f);
     Kill(boss);
     Kill(boss);
     EXPECT_EQ(game->enemiesShotDown, 2);
     EXPECT_TRUE(boss->IsRemoveRequested());
     EXPECT_EQ(g_pEnvironment2->currentBoss, nullptr);
+}
+
+// The stage sends the boss off after its spell: no fire, and it moves away at
+// once (up and ahead) instead of hovering, then takes its exit path.
+TEST_F(Bosses, FeskoLeavingTheFightMovesAwayThenTakesItsExitPath) {
+    Enemy_Fesko* boss = NewFesko();
+    boss->SetPhase(4);
+    Run(boss, 3.0f);
+    scene.skips = 0;
+    boss->LeaveFight();
+    EXPECT_EQ(boss->phase, 5);
+    EXPECT_TRUE(boss->onPhase.empty());
+    EXPECT_EQ(boss->phaseLimit, -1.0f);
+    EXPECT_EQ(scene.skips, 1) << "the stage is told to go on";
+    const D3DXVECTOR3 start = boss->GetWorldPosition();
+    Run(boss, 1.0f);
+    const D3DXVECTOR3 moved = boss->GetWorldPosition() - start;
+    EXPECT_GT(moved.y, 50.0f);
+    EXPECT_GT(moved.z, 120.0f);
+    EXPECT_EQ(boss->phase, 5);
+    Run(boss, 1.2f);
+    EXPECT_EQ(boss->phase, 11) << "the exit path follows the move";
 }
 
 TEST_F(Bosses, FeskoRemovesItselfWhenOld) {

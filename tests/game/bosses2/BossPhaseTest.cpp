@@ -3,7 +3,10 @@
 // the HUD reads, the stage's skip request at the end of a fight part, and a
 // few fire steps against their counts and angles.
 #include <cmath>
+#include <iterator>
+#include <vector>
 
+#include "engine/core/Environment.h"
 #include "game/enemy/types/Enemy_Gralle.h"
 #include "game/enemy/types/Enemy_Pentra.h"
 #include "game/player/weapons/Bullet_Nuke.h"
@@ -240,9 +243,16 @@ TEST_F(Bosses2, PentraLaserRowAppearsOncePerBoss) {
 }
 
 // The first spell's rain: at level 1, 5 rings of 4 held drops per volley,
+// each flying by its ring offset (300 back, 100 out) as its own velocity and
 // steered forward at 100 units/s while the player flies at its slowest; a
-// drop that ends early leaves the set, and the rest are let go at the end.
-TEST_F(Bosses2, PentraRainDropsAreHeldAndSteered) {
+// drop that ends early leaves the set, and a drop let go keeps flying.
+TEST_F(Bosses2, PentraRainDropsAreHeldSteeredAndFlyOnWhenLetGo) {
+    // A shot flies by the environment's frame time.
+    struct FrameClock {
+        FrameClock() { Quorvex::SetupWorldExtents(); }
+        ~FrameClock() { SAFE_RELEASE(Quorvex::g_pEnvironment); }
+    } clock;
+    ASSERT_NE(Quorvex::g_pEnvironment, nullptr);
     generator->SetPool(EnemyGenerator_Derive::PoolRazer,
                        new EnemyBulletFactory<Bullet_Razer>(manager, nullptr, generator, 2000));
     Player::Flight& flight = player->GetFlight();
@@ -257,25 +267,31 @@ TEST_F(Bosses2, PentraRainDropsAreHeldAndSteered) {
     ASSERT_EQ(boss->heldBullets.bullets.size(), 20u);
     EXPECT_FLOAT_EQ(boss->heldBullets.timer, 0.05f);
 
-    Bullet_Razer* drop = boss->heldBullets.bullets.begin()->first;
-    const D3DXVECTOR3 drift = boss->heldBullets.bullets.begin()->second;
-    EXPECT_NEAR(D3DXVec3Length(&drift), std::sqrt(100.0f * 100.0f + 300.0f * 300.0f), 0.01f);
-    const Quorvex::AreaPos before = drop->GetAreaPos();
+    Bullet_Razer* drop = *boss->heldBullets.bullets.begin();
+    const D3DXVECTOR3 velocity = drop->GetVelocity();
+    EXPECT_NEAR(velocity.z, -300.0f, 0.01f);
+    EXPECT_NEAR(std::hypot(velocity.x, velocity.y), 100.0f, 0.01f);
+    Quorvex::AreaPos before = drop->GetAreaPos();
     boss->FireRainRings(0.01f, state);
-    const D3DXVECTOR3 moved = Quorvex::AreaPos::Difference(drop->GetAreaPos(), before) - drift * 0.01f;
-    EXPECT_NEAR(D3DXVec3Length(&moved), 1.0f, 0.01f) << "100 units/s along its facing";
+    const D3DXVECTOR3 steered = Quorvex::AreaPos::Difference(drop->GetAreaPos(), before);
+    EXPECT_NEAR(D3DXVec3Length(&steered), 1.0f, 0.01f) << "100 units/s along its facing";
 
-    drop->AddRef();
-    drop->ReturnToFactory();
-    EXPECT_EQ(boss->heldBullets.bullets.count(drop), 0u) << "an ended drop leaves the set";
-    EXPECT_TRUE(drop->returnCallback.empty());
-    drop->Release();
-    std::vector<Bullet_Razer*> held;
-    for (auto& entry : boss->heldBullets.bullets) {
-        entry.first->AddRef();
-        held.push_back(entry.first);
-    }
+    Bullet_Razer* ended = *std::next(boss->heldBullets.bullets.begin());
+    ended->AddRef();
+    ended->ReturnToFactory();
+    EXPECT_EQ(boss->heldBullets.bullets.count(ended), 0u) << "an ended drop leaves the set";
+    EXPECT_TRUE(ended->returnCallback.empty());
+    ended->Release();
+
+    std::vector<Bullet_Razer*> held(boss->heldBullets.bullets.begin(), boss->heldBullets.bullets.end());
+    for (Bullet_Razer* bullet : held) bullet->AddRef();
     boss->heldBullets.Clear();
+    const float frame = 0.02f;
+    Quorvex::g_pEnvironment->SetFrameTime(frame);
+    before = drop->GetAreaPos();
+    drop->Update(frame);
+    const D3DXVECTOR3 flown = Quorvex::AreaPos::Difference(drop->GetAreaPos(), before) - velocity * frame;
+    EXPECT_LT(D3DXVec3Length(&flown), 0.01f) << "let go, a drop flies on by its own velocity";
     for (Bullet_Razer* bullet : held) {
         EXPECT_TRUE(bullet->returnCallback.empty());
         bullet->Release();

@@ -57,6 +57,37 @@ TEST_F(Bosses3, ToskaNextPhaseRule) {
         EXPECT_EQ(scene.skips, c.skips);
         EXPECT_EQ(boss->phaseCallback.empty(), Enemy_Toska::PhaseLimit(c.next) < 0.0f);
     }
+    // Phase 6 (like 2, 13 and 14) has nothing after it: at 0 life further
+    // hits pay nothing more.
+    game->scoreMultiplier = 16.0f;
+    const int64_t total = game->totalScore;
+    const int shotDown = game->enemiesShotDown;
+    Kill(boss);
+    EXPECT_EQ(boss->phase, 6);
+    EXPECT_EQ(game->totalScore, total);
+    EXPECT_EQ(game->enemiesShotDown, shotDown);
+}
+
+// The stage's forced exit leaves nothing of the fight behind for the next
+// launch: the spell records and the phase-5/10 state that phase changes keep
+// start again from nothing.
+TEST_F(Bosses3, ToskaPatternResetClearsEveryRecord) {
+    auto* boss = NewBoss<Enemy_Toska>(1.0f);
+    boss->SetPhase(7);
+    Run(boss, 4.0f);
+    boss->SetPhase(5);
+    Run(boss, 6.0f);
+    ASSERT_EQ(boss->nijuu.started, 1) << "phase changes keep the spell-2 record";
+    ASSERT_GT(boss->waveClock, 0.0f);
+    boss->ResetPatterns();
+    EXPECT_EQ(boss->nijuu.started, 0);
+    EXPECT_EQ(boss->nijuu.clock, 0.0f);
+    EXPECT_EQ(boss->waveStarted, 0);
+    EXPECT_EQ(boss->waveClock, 0.0f);
+    EXPECT_EQ(boss->waveVolley, 0);
+    for (const Enemy_Toska::SideEmitter& side : boss->sideEmitters) EXPECT_EQ(side.started, 0);
+    EXPECT_EQ(boss->phaseClock, 0.0f);
+    EXPECT_TRUE(boss->tensei.emitters.empty());
 }
 
 TEST_F(Bosses3, ToskaTimeOutsAndTheirCountdown) {
@@ -309,9 +340,17 @@ TEST_F(Bosses3, OrselNextPhaseRule) {
         EXPECT_EQ(game->enemiesShotDown, shotDown + 1);
         EXPECT_EQ(scene.skips, c.skips);
     }
-    // Phase 2 at 0 life pays again on every further hit.
+    // Phase 2 has nothing after it: the boss stays at 0 life, and further
+    // hits pay nothing more, not even at the top multiplier.
+    game->scoreMultiplier = 16.0f;
+    const int64_t total = game->totalScore;
+    const int shotDown = game->enemiesShotDown;
+    Kill(boss);
     Kill(boss);
     EXPECT_EQ(boss->phase, 2);
+    EXPECT_EQ(game->totalScore, total);
+    EXPECT_EQ(game->enemiesShotDown, shotDown);
+    EXPECT_EQ(game->scoreMultiplier, 16.0f);
 }
 
 TEST_F(Bosses3, OrselTimeOutMovesOnWithoutScore) {

@@ -5,6 +5,8 @@
 
 #include "EffectsTestSupport.h"
 #include "engine/core/render/CalcVertexSet.h"
+#include "game/flow/GameSceneRegistry.h"
+#include "game/flow/SceneAction.h"
 #include "game/world/effects/BlurManager.h"
 #include "game/world/effects/EffectGenerator.h"
 
@@ -184,6 +186,36 @@ TEST_F(EffectGeneratorTest, GeneralPurposeScalesFromAStartAtZeroAndFadesIn) {
     EXPECT_FLOAT_EQ(sprite->m_sprite.width, 20.0f);
     EXPECT_EQ(sprite->m_sprite.color, 0x64321900u);  // half-way: A 100, R 50, G 25, B 0
     EXPECT_FLOAT_EQ(sprite->m_sprite.position.y, 2.0f);
+}
+
+// An action scene that was never started: only its render hook runs.
+class RenderHookOnly : public SceneAction {
+public:
+    void SetMusicVolume(float) override {}
+    Quorvex::SoundUnit* GetMusic() override { return nullptr; }
+};
+
+// Each drawn frame of play moves every live effect by half of the centre's
+// push of that frame; the effects in the pool stay put.
+TEST_F(EffectGeneratorTest, PlayFramesDriftLiveEffectsByHalfTheCentresPush) {
+    Effect_Smoke* smoke = generator->SpawnSmoke(D3DXVECTOR3(1, 2, 3), 5.0f, 5.0f, 5.0f);
+    Effect_GeneralPurpose* sprite = generator->SpawnGeneralPurpose(D3DXVECTOR3(-5, 0, 0), nullptr, "Sprite3D");
+    ASSERT_NE(smoke, nullptr);
+    ASSERT_NE(sprite, nullptr);
+    GetGameSceneRegistry().effectGenerator.Set(generator);
+    {
+        RenderHookOnly scene;
+        g_pEnvironment2->centerInfo.move = D3DXVECTOR3(2.0f, -4.0f, 10.0f);
+        scene.OnRender();
+        EXPECT_EQ(smoke->GetPosition(), D3DXVECTOR3(2, 0, 8));
+        EXPECT_EQ(sprite->GetPosition(), D3DXVECTOR3(-4, -2, 5));
+        scene.OnRender();
+        EXPECT_EQ(smoke->GetPosition(), D3DXVECTOR3(3, -2, 13)) << "again on the next frame";
+        g_pEnvironment2->centerInfo.move = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+        scene.OnRender();
+        EXPECT_EQ(smoke->GetPosition(), D3DXVECTOR3(3, -2, 13)) << "a still centre moves nothing";
+    }
+    GetGameSceneRegistry().effectGenerator.Clear();
 }
 
 TEST_F(EffectGeneratorTest, ShiftAndRecentringMoveEveryLiveEffectAlike) {

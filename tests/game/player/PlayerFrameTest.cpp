@@ -156,22 +156,43 @@ TEST_F(PlayerFrames, BankStateRunsItsCycleWithoutAnAnimationController) {
     }
 }
 
-TEST_F(PlayerFrames, TheMachinesRayPoolHandsOutRays) {
-    Player* machine = NewPlayer();
-    auto* pool = new Bullet_Ray4Factory(objects, areas, AreaPos(), machine);
-    pool->AddRef();
-    ASSERT_EQ(pool->Initialize(0), 0);
+// The machine's own ray pool hands out its rays, and a ray keeps its place
+// relative to the flying machine frame after frame.
+TEST_F(LoadedModels, TheMachinesRayPoolHandsOutRaysThatFollowIt) {
+    auto* machine = new Player(models, areas, AreaPos());
+    machine->AddRef();
+    ASSERT_EQ(machine->Initialize(Player::InitParam()), 0);
+    machine->SetInvulnerableTime(0.0f);
+    Player::Flight& flight = machine->GetFlight();
+    flight.speed = flight.maxSpeed;
+    Bullet_Ray4Factory* pool = machine->GetRay4Factory();
+    ASSERT_NE(pool, nullptr);
+    models->Update(kDt);
     Bullet_Ray4::SetParam record;
+    record.side = 1;
+    record.start = machine->GetAreaPos().Translated(D3DXVECTOR3(0.0f, -5.0f, 20.0f));
     record.length = 3500.0f;
     record.width = 50.0f;
-    record.objectManager = objects;
+    record.objectManager = models;
     Quorvex::IFactoryProduct* product = pool->AcquireProduct(&record);
     auto* ray = dynamic_cast<Bullet_Ray4*>(product);
-    EXPECT_NE(ray, nullptr);
+    ASSERT_NE(ray, nullptr);
     EXPECT_EQ(pool->GetInUseCount(), 1);
-    if (product) product->Release();
-    pool->RequestRemove(true);
-    pool->Release();
+    const AreaPos start = machine->GetAreaPos();
+    const D3DXVECTOR3 offset = AreaPos::Difference(ray->GetAreaPos(), start);
+    for (int frame = 0; frame < 60; ++frame) {
+        models->Update(kDt);
+        areas->Update(kDt);
+    }
+    const D3DXVECTOR3 flown = AreaPos::Difference(machine->GetAreaPos(), start);
+    const D3DXVECTOR3 kept = AreaPos::Difference(ray->GetAreaPos(), machine->GetAreaPos()) - offset;
+    const float perFrame = D3DXVec3Length(&flown) / 60.0f;
+    EXPECT_GT(perFrame, 1.0f) << "the machine flies";
+    EXPECT_LE(D3DXVec3Length(&kept), perFrame + 1e-3f) << "the ray rides along, at most a frame behind";
+    product->Release();
+    g_pEnvironment2->SetPlayer(nullptr);
+    machine->RequestRemove(true);
+    machine->Release();
 }
 
 TEST_F(PlayerFrames, GunHeatsOnlyWhenHeldInZenkModeAndCoolsAfterwards) {

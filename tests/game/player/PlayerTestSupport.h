@@ -3,13 +3,19 @@
 // state and projectiles of either side.
 #pragma once
 #include <memory>
+#include <string>
 
 #include "../world/WorldTestSupport.h"
+#include "engine/assets/MeshUnit.h"
+#include "engine/assets/ResourceManager.h"
+#include "engine/assets/shaders/ShaderManager.h"
 #include "game/flow/Environment2.h"
 #include "game/player/Player.h"
 #include "game/player/weapons/Bullet.h"
 #include "game/world/Character.h"
 #include "engine/assets/devices/InputManager.h"
+#include "game/support/HeadlessWorld.h"
+#include "platform/d3d9/test_device.h"
 #include "platform/dinput/dinput.h"
 
 namespace player_test {
@@ -104,6 +110,67 @@ protected:
 private:
     Environment2* saved_ = nullptr;
     std::unique_ptr<Environment2> state_;
+};
+
+// Models found through a resource manager on a real device, for objects made
+// on `models`: a pilot quad with three animation sets, two missile models and
+// the Zenk background the machine needs to set up.
+class LoadedModels : public PlayerFixture {
+protected:
+    void SetUp() override {
+        PlayerFixture::SetUp();
+        ASSERT_EQ(CreateTestDevice(64, 48, &d3d, &device), D3D_OK);
+        shaders = new Quorvex::ShaderManager();
+        shaders->AddRef();
+        shaders->SetDevice(device);
+        resources = new Quorvex::ResourceManager();
+        resources->AddRef();
+        ASSERT_EQ(resources->Initialize(device, shaders), 0);
+        models = new Quorvex::ObjectManager();
+        models->AddRef();
+        Quorvex::ObjectManager::InitParam param = game_test::ManagerParam(16, 1024, 1024, 1024);
+        param.resourceManager = resources;
+        ASSERT_EQ(models->Initialize(param), 0);
+        auto* pilot = new Quorvex::MeshUnit(resources, "Mesh_Velrin");
+        resources->SetResource("Mesh_Velrin", pilot);
+        const std::string x = PilotX();
+        ASSERT_EQ(pilot->LoadMeshFromMemory(x.data(), static_cast<DWORD>(x.size()), 0), 0);
+        for (const char* id : {"missile", "Mesh_Nuke2", "Mesh_SpellBg"})
+            resources->SetResource(id, new Quorvex::MeshUnit(resources, id));
+    }
+    void TearDown() override {
+        if (models) {
+            models->Shutdown();
+            models->Release();
+        }
+        SAFE_RELEASE(resources);
+        SAFE_RELEASE(shaders);
+        SAFE_RELEASE(device);
+        SAFE_RELEASE(d3d);
+        PlayerFixture::TearDown();
+    }
+
+    // A quad in frame "Body" animated by three sets; "_nj" is the menu pose.
+    static std::string PilotX() {
+        std::string x = "xof 0303txt 0032\n";
+        x += "Frame Body {\nFrameTransformMatrix { 1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0;; }\n";
+        x += "Mesh Body {\n4; -1.0;1.0;0.0;, 1.0;1.0;0.0;, -1.0;-1.0;0.0;, 1.0;-1.0;0.0;;\n";
+        x += "2; 3;0,1,2;, 3;1,3,2;;\n";
+        x += "MeshNormals { 1; 0.0;0.0;-1.0;; 2; 3;0,0,0;, 3;0,0,0;; }\n";
+        x += "MeshTextureCoords { 4; 0.0;0.0;, 1.0;0.0;, 0.0;1.0;, 1.0;1.0;; }\n";
+        x += "MeshMaterialList { 1; 2; 0,0;; Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; } }\n";
+        x += "}\n}\nAnimTicksPerSecond { 100; }\n";
+        for (const char* set : {"AnimationSet_velrin_sj", "AnimationSet_velrin_nj", "AnimationSet_velrin_nj2"})
+            x += std::string("AnimationSet ") + set +
+                 " {\nAnimation { {Body}\nAnimationKey { 2; 1; 0;3;0.0,0.0,0.0;;; }\n}\n}\n";
+        return x;
+    }
+
+    IDirect3D9* d3d = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    Quorvex::ShaderManager* shaders = nullptr;
+    Quorvex::ResourceManager* resources = nullptr;
+    Quorvex::ObjectManager* models = nullptr;
 };
 
 constexpr float kDt = 1.0f / 60.0f;

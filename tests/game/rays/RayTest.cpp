@@ -1,5 +1,6 @@
 // Straight rays and trailing rays: segment layout, growth, the collision
 // window, the fade and the return with their segments.
+#include "engine/core/Utility.h"
 #include "game/rays/RaysTestSupport.h"
 
 namespace rays_test {
@@ -135,6 +136,27 @@ TEST_F(TrailingRays, AHeadLaysOneSegmentEveryFifthOfASecondAndEndsAfterTwoPlusOn
     ray->Update(dt);
     EXPECT_TRUE(ray->IsRemoveRequested()) << "1 s of fade";
     EXPECT_EQ(rayParts->GetInUseCount(), 0);
+}
+
+// The launch record carries no orientation: the head faces its velocity (its
+// trail lies along the flight), and a head without one faces +z.
+TEST_F(TrailingRays, AHeadFacesItsVelocityFromLaunch) {
+    const D3DXVECTOR3 cases[] = {{900.0f, 0.0f, 0.0f}, {0.0f, 300.0f, 300.0f}, {-200.0f, -100.0f, -400.0f},
+                                 {0.0f, 0.0f, 0.0f}};
+    for (const D3DXVECTOR3& velocity : cases) {
+        Bullet_Ray2* ray = LaunchRay2(velocity);
+        ASSERT_NE(ray, nullptr);
+        D3DXVECTOR3 expected(0.0f, 0.0f, 1.0f);
+        if (D3DXVec3LengthSq(&velocity) > 0.0f) D3DXVec3Normalize(&expected, &velocity);
+        const D3DXVECTOR3 facing = Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, 1.0f), ray->GetOrientation());
+        const D3DXVECTOR3 off = facing - expected;
+        EXPECT_LT(D3DXVec3Length(&off), 1e-4f) << velocity.x << " " << velocity.y << " " << velocity.z;
+        for (int i = 0; i < 8; ++i) ray->Update(0.05f);
+        ASSERT_GT(ray->GetSegmentCount(), 0);
+        const D3DXQUATERNION& q = ray->GetSegment(ray->GetSegmentCount() - 1)->GetOrientation();
+        const D3DXVECTOR3 laid = Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, 1.0f), q) - expected;
+        EXPECT_LT(D3DXVec3Length(&laid), 1e-4f) << "the trail lies along the flight";
+    }
 }
 
 TEST_F(TrailingRays, AStillHeadLaysItsWholeTrailAtOnePoint) {

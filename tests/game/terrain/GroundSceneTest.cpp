@@ -8,6 +8,7 @@
 #include "TerrainTestSupport.h"
 #include "game/world/effects/Smoke.h"
 #include "game/world/terrain/AreaFactories.h"
+#include "platform/win32/services.h"
 
 using terrain_test::AreaPos;
 using terrain_test::Int3;
@@ -125,19 +126,21 @@ TEST_F(GroundScene, TreesTakeTheirSizeTypeAndRow) {
     EXPECT_LT(large->m_sprite.height, 562.5f);
     EXPECT_NEAR(AreaPos::Difference(large->m_areaPos, origin).y, 0.37f * large->m_sprite.height, 1e-3f);
 
-    // Type 5 is the lower-left quarter of the atlas; a mirrored tree swaps
-    // the u of its corners.
+    // Type 5 is the lower-left quarter of the atlas.
     large->SetType(5);
     EXPECT_EQ(large->m_sprite.uv[0], D3DXVECTOR2(0.0f, 0.5f));
     EXPECT_EQ(large->m_sprite.uv[3], D3DXVECTOR2(0.5f, 1.0f));
-    std::swap(large->m_sprite.uv[0].x, large->m_sprite.uv[1].x);
-    EXPECT_FLOAT_EQ(large->m_sprite.uv[0].x, 0.5f);
     small->Release();
     large->Release();
 
+    // Placed trees show the whole picture of type 1, about half of them
+    // mirrored (the u of each corner pair swapped); the seeded generator
+    // decides which.
+    CrtSrand(20261211);
     std::vector<Ground_Tree*> row;
     generator_->CreateTreeRow(origin, &row);
     ASSERT_EQ(row.size(), 25u);
+    int mirrored = 0, plain = 0;
     for (Ground_Tree* tree : row) {
         const D3DXVECTOR3 d = AreaPos::Difference(tree->m_areaPos, origin);
         // The row's own spread plus the tree's jitter of 40 either way.
@@ -145,8 +148,18 @@ TEST_F(GroundScene, TreesTakeTheirSizeTypeAndRow) {
         EXPECT_LT(d.x, 565.0f);
         EXPECT_GE(d.z, 0.0f);
         EXPECT_LE(d.z, 960.0f);
+        const D3DXVECTOR2* uv = tree->m_sprite.uv;
+        const bool flipped = uv[0] == D3DXVECTOR2(1.0f, 0.0f) && uv[1] == D3DXVECTOR2(0.0f, 0.0f) &&
+                             uv[2] == D3DXVECTOR2(1.0f, 1.0f) && uv[3] == D3DXVECTOR2(0.0f, 1.0f);
+        const bool upright = uv[0] == D3DXVECTOR2(0.0f, 0.0f) && uv[1] == D3DXVECTOR2(1.0f, 0.0f) &&
+                             uv[2] == D3DXVECTOR2(0.0f, 1.0f) && uv[3] == D3DXVECTOR2(1.0f, 1.0f);
+        EXPECT_TRUE(flipped || upright);
+        mirrored += flipped;
+        plain += upright;
         tree->Release();
     }
+    EXPECT_GT(mirrored, 3);
+    EXPECT_GT(plain, 3);
 }
 
 TEST_F(GroundScene, ExhaustedTreePoolPlacesNothing) {

@@ -1,6 +1,7 @@
 // The nuclear blast: speeds and powers per kind, the Heavy nuke's contact
 // detonation and hit cap, and the Zenk blast that burns every enemy.
 #include "WeaponsTestSupport.h"
+#include "engine/core/Utility.h"
 #include "game/player/weapons/Bullet_Nuke.h"
 
 namespace weapons_test {
@@ -20,8 +21,8 @@ protected:
         WeaponsFixture::TearDown();
     }
 
-    Bullet_Nuke* Fire(int kind, int side, float detonationTime) {
-        const D3DXQUATERNION ahead(0.0f, 0.0f, 0.0f, 1.0f);
+    Bullet_Nuke* Fire(int kind, int side, float detonationTime,
+                      const D3DXQUATERNION& ahead = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f)) {
         Bullet_Nuke::SetParam record(AreaPos::FromWorld(D3DXVECTOR3(0, 300, 0)), ahead, nullptr, side,
                                      D3DXVECTOR3(0, 0, 0), 1.0f, objects, 1.0f, detonationTime, kind);
         Quorvex::IFactoryProduct* product = pool->AcquireProduct(&record);
@@ -48,6 +49,32 @@ TEST_F(Nukes, SpeedAndPowerFollowTheKind) {
         EXPECT_FLOAT_EQ(Bullet_Nuke::LaunchSpeed(c.kind, c.size, 1.0f, c.speedRate), c.speed) << c.kind;
         EXPECT_FLOAT_EQ(Bullet_Nuke::FlightPower(c.kind), c.power) << c.kind;
     }
+}
+
+// A launched nuke flies along its launch orientation at its kind's speed;
+// the machine at top speed adds a quarter to every kind but Heavy and Zenk.
+TEST_F(Nukes, ALaunchedNukeFliesAlongItsOrientationAtItsKindsSpeed) {
+    g_pEnvironment2->SetPlayer(NewPlayer(1.0f));
+    D3DXQUATERNION turned;
+    D3DXQuaternionRotationYawPitchRoll(&turned, D3DX_PI / 2.0f, -0.5f, 0.0f);
+    const D3DXVECTOR3 along = Quorvex::RotateByQuaternion(D3DXVECTOR3(0.0f, 0.0f, 1.0f), turned);
+    ASSERT_GT(along.x, 0.8f);
+    ASSERT_GT(along.y, 0.4f);
+    struct Case {
+        int kind;
+        float speed;
+    };
+    const Case cases[] = {{Bullet_Nuke::KindHeavy, 1884.0f},
+                          {Bullet_Nuke::KindZenk, 1256.0f},
+                          {Bullet_Nuke::KindBoss, 1.5f * 314.0f * 1.25f},
+                          {Bullet_Nuke::KindSpell, 1.5f * 314.0f * 1.25f}};
+    for (const Case& c : cases) {
+        Bullet_Nuke* nuke = Fire(c.kind, 0, 1.0f, turned);
+        ASSERT_NE(nuke, nullptr);
+        const D3DXVECTOR3 off = nuke->GetVelocity() - along * c.speed;
+        EXPECT_LT(D3DXVec3Length(&off), 0.01f) << c.kind;
+    }
+    g_pEnvironment2->SetPlayer(nullptr);
 }
 
 TEST_F(Nukes, BlastsBurnAtTheirKindsRateUntilTheyEnd) {
