@@ -22,6 +22,7 @@ HRESULT BufferStore::Create(DeviceImpl* device, UINT size, DWORD usage) {
     glBindBuffer(GL_COPY_WRITE_BUFFER, name);
     glBufferData(GL_COPY_WRITE_BUFFER, length, bytes_.data(), glUsage_);
     if (glGetError() != GL_NO_ERROR) return D3DERR_OUTOFVIDEOMEMORY;
+    glLength_ = length;
     device->FinishIfLoader();
     return D3D_OK;
 }
@@ -60,14 +61,32 @@ HRESULT BufferStore::Unlock(DeviceImpl* device) {
     if (dirtyEnd_ > dirtyBegin_) {
         device->MakeCurrent();
         glBindBuffer(GL_COPY_WRITE_BUFFER, name);
-        // Fresh storage: draws issued before the lock keep reading the old one.
-        if (discard_) glBufferData(GL_COPY_WRITE_BUFFER, length, nullptr, glUsage_);
-        glBufferSubData(GL_COPY_WRITE_BUFFER, dirtyBegin_, dirtyEnd_ - dirtyBegin_, bytes_.data() + dirtyBegin_);
+        if (discard_) {
+            // Fresh storage, so draws issued before the lock keep reading the
+            // old one; only as large as what was written, as a discarded
+            // buffer holds nothing else. Full-length storage every time made
+            // each frame allocate and drop megabytes that the C heap kept.
+            glBufferData(GL_COPY_WRITE_BUFFER, dirtyEnd_, bytes_.data(), glUsage_);
+            glLength_ = dirtyEnd_;
+        } else if (dirtyEnd_ > glLength_) {
+            glBufferData(GL_COPY_WRITE_BUFFER, length, bytes_.data(), glUsage_);
+            glLength_ = length;
+        } else {
+            glBufferSubData(GL_COPY_WRITE_BUFFER, dirtyBegin_, dirtyEnd_ - dirtyBegin_, bytes_.data() + dirtyBegin_);
+        }
         device->FinishIfLoader();
     }
     dirtyBegin_ = dirtyEnd_ = 0;
     discard_ = false;
     return D3D_OK;
+}
+
+void BufferStore::Cover(DeviceImpl* device, uint64_t end) {
+    if (end <= glLength_ || glLength_ == length || !name) return;
+    device->MakeCurrent();
+    glBindBuffer(GL_COPY_WRITE_BUFFER, name);
+    glBufferData(GL_COPY_WRITE_BUFFER, length, bytes_.data(), glUsage_);
+    glLength_ = length;
 }
 
 namespace {

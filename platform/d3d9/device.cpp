@@ -485,6 +485,13 @@ bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<uint8_t>& rgba, int& w
     return impl && impl->ReadBackBuffer(rgba, width, height);
 }
 
+void Finish(IDirect3DDevice9* device) {
+    if (DeviceImpl* impl = Impl(device)) {
+        impl->MakeCurrent();
+        glFinish();
+    }
+}
+
 bool MakeLoaderContextCurrent(IDirect3DDevice9* device) {
     DeviceImpl* impl = Impl(device);
     return impl && impl->MakeLoaderContextCurrent();

@@ -223,6 +223,9 @@ void SetPresentHook(IDirect3DDevice9* device, std::function<void()> hook);
 // format without alpha). Call from a present hook or between draws.
 bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<uint8_t>& rgba, int& width, int& height);
 
+// Waits until every drawing command issued so far has finished (profiling).
+void Finish(IDirect3DDevice9* device);
+
 // A second OpenGL context sharing the device's objects, made current on the
 // calling thread (the resource loader thread), so that thread can create and
 // fill textures, buffers and declarations; their contents are complete for the

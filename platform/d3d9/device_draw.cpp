@@ -36,12 +36,13 @@ const VertexLayout* DeviceImpl::CurrentLayout() {
     return fvf_ && it != fvfLayouts_.end() ? &it->second : nullptr;
 }
 
-bool DeviceImpl::StreamsHold(const VertexLayout& layout, uint64_t first, uint64_t vertices) const {
+bool DeviceImpl::StreamsHold(const VertexLayout& layout, uint64_t first, uint64_t vertices) {
     for (const VertexAttribute& a : layout.attributes) {
         const Stream& s = streams_[a.stream];
         if (!s.buffer) return false;
         const uint64_t end = s.offset + (first + vertices - 1) * s.stride + a.offset + a.bytes;
         if (end > s.buffer->Store().length) return false;
+        s.buffer->Cover(end);
     }
     return true;
 }
@@ -126,6 +127,7 @@ HRESULT DeviceImpl::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, 
     if (!layout || !indices_ || !Primitives(type, primitiveCount, mode, indices)) return D3DERR_INVALIDCALL;
     if (primitiveCount == 0) return D3D_OK;
     if ((uint64_t(startIndex) + indices) * 2 > indices_->Store().length) return D3DERR_INVALIDCALL;
+    indices_->Cover((uint64_t(startIndex) + indices) * 2);
     for (const VertexAttribute& a : layout->attributes)
         if (!streams_[a.stream].buffer) return D3DERR_INVALIDCALL;
     MakeCurrent();

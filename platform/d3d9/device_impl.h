@@ -151,7 +151,9 @@ private:
     HRESULT PrepareDraw(const VertexLayout& layout, GLuint userBuffer = 0, UINT userStride = 0);
     // Checks that every stream the layout reads holds `vertices` vertices
     // from `first` on.
-    bool StreamsHold(const VertexLayout& layout, uint64_t first, uint64_t vertices) const;
+    // False when a stream is missing or too short; the GL storage of each is
+    // made to hold the range.
+    bool StreamsHold(const VertexLayout& layout, uint64_t first, uint64_t vertices);
     void UploadBuiltins(const VertexLayout& layout);
     const VertexLayout* CurrentLayout();
 

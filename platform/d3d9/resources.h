@@ -167,12 +167,16 @@ public:
     void Destroy(DeviceImpl* device);
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock(DeviceImpl* device);
+    // Makes the GL storage hold the first `end` bytes (at most the length):
+    // after a discard it holds only what was written.
+    void Cover(DeviceImpl* device, uint64_t end);
 
     GLuint name = 0;
     UINT length = 0;
 
 private:
     std::vector<uint8_t> bytes_;
+    UINT glLength_ = 0;  // bytes in the GL storage
     GLenum glUsage_ = GL_STATIC_DRAW;
     int locks_ = 0;
     UINT dirtyBegin_ = 0, dirtyEnd_ = 0;
@@ -190,6 +194,7 @@ public:
     HRESULT STDMETHODCALLTYPE Unlock() override;
     HRESULT STDMETHODCALLTYPE GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
     const BufferStore& Store() const { return store_; }
+    void Cover(uint64_t end) { store_.Cover(Owner(), end); }
 
     VertexBufferImpl(DeviceImpl* device, DWORD usage, DWORD fvf, D3DPOOL pool);
     HRESULT CreateStore(UINT length, DWORD usage) { return store_.Create(Owner(), length, usage); }
@@ -211,6 +216,7 @@ public:
     HRESULT STDMETHODCALLTYPE Unlock() override;
     HRESULT STDMETHODCALLTYPE GetDesc(D3DINDEXBUFFER_DESC* desc) override;
     const BufferStore& Store() const { return store_; }
+    void Cover(uint64_t end) { store_.Cover(Owner(), end); }
 
     IndexBufferImpl(DeviceImpl* device, DWORD usage, D3DPOOL pool);
     HRESULT CreateStore(UINT length, DWORD usage) { return store_.Create(Owner(), length, usage); }

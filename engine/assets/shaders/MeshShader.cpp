@@ -221,6 +221,7 @@ int MeshShader::Apply(IPrimitive* primitive, int subsetToDraw, int firstSubset) 
     if (D3DXMATRIX* previous = primitive->GetPreviousMatrixSlot()) {
         if (!primitive->IsPreviousMatrixReset() && context.m_blurTexture &&
             saved.SwitchTo(context.m_blurSurface, context.m_blurDepth)) {
+            m_pContext->m_blurTargetClear = false;
             m_pEffect->SetMatrix(m_hWV, &worldView);
             m_pEffect->SetMatrix(m_hLastWV, previous);
             m_pEffect->SetMatrix(m_hVP, &context.m_projection);

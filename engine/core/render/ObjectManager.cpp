@@ -9,6 +9,7 @@
 #include "engine/core/MessageTable.h"
 #include "engine/core/render/RenderAssets.h"
 #include "engine/core/render/RenderGroup.h"
+#include "engine/core/render/RenderProfile.h"
 #include "engine/core/render/RenderStage.h"
 
 namespace Quorvex {
@@ -497,7 +498,12 @@ int ObjectManager::Render() {
     keyed.reserve(m_drawOrder.size());
     for (RenderGroup* group : m_drawOrder) keyed.emplace_back(group->GetOrderKey(), group);
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& entry : keyed) entry.second->Draw();
+    RenderProfile* profile = GetRenderProfile();
+    for (auto& entry : keyed) {
+        if (profile) profile->BeforeGroup(*entry.second);
+        entry.second->Draw();
+        if (profile) profile->AfterGroup(*entry.second);
+    }
     for (RenderGroup* group : m_drawOrder) group->Release();
     m_drawOrder.clear();
 

@@ -68,6 +68,7 @@ HRESULT RenderParameter::Initialize(IDirect3DDevice9* device) {
     SAFE_RELEASE(m_blurDepth);
     SAFE_RELEASE(m_blurSurface);
     SAFE_RELEASE(m_blurTexture);
+    m_blurTargetClear = false;
     hr = m_device->CreateDepthStencilSurface(width, height, DEFAULTD3DFMT_DEPTHSTENCIL, D3DMULTISAMPLE_NONE, 0,
                                              TRUE, &m_blurDepth, nullptr);
     if (FAILED(hr)) return hr;
@@ -99,6 +100,9 @@ INT_PTR RenderParameter::ReserveMatrices(int n) {
 
 HRESULT RenderParameter::ClearShadowMap() {
     if (!m_device || !m_blurSurface) return E_POINTER;
+    // Most frames draw nothing into the target: clearing it again would only
+    // write the same values over 2.3 screens of colour and depth.
+    if (m_blurTargetClear) return D3D_OK;
     IDirect3DSurface9* savedTarget = nullptr;
     IDirect3DSurface9* savedDepth = nullptr;
     D3DVIEWPORT9 savedViewport{};
@@ -109,6 +113,7 @@ HRESULT RenderParameter::ClearShadowMap() {
     m_device->SetRenderTarget(0, m_blurSurface);
     m_device->SetDepthStencilSurface(m_blurDepth);
     const HRESULT hr = m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    m_blurTargetClear = SUCCEEDED(hr);
 
     m_device->SetRenderTarget(0, savedTarget);
     m_device->SetDepthStencilSurface(savedDepth);

@@ -82,6 +82,9 @@ public:
     IDirect3DSurface9* m_blurDepth = nullptr;
     IDirect3DTexture9* m_blurTexture = nullptr;
     IDirect3DSurface9* m_blurSurface = nullptr;
+    // False once anything may have drawn into the motion-blur target since
+    // ClearShadowMap last cleared it; whoever draws into it sets it so.
+    bool m_blurTargetClear = false;
     // Per-instance previous world-view matrices of the mesh being drawn (not
     // owned) and whether they are only to be stored this time.
     D3DXMATRIX* m_previousMatrices = nullptr;

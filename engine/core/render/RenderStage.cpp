@@ -1,6 +1,7 @@
 #include "engine/core/render/RenderStage.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -9,6 +10,7 @@
 #include "engine/core/RenderObject.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderAssets.h"
+#include "engine/core/render/RenderProfile.h"
 
 namespace Quorvex {
 
@@ -247,6 +249,9 @@ void RenderStage::Execute() {
 
     try {
         if (m_drawCount > 0 && !jobs.empty()) {
+            using Clock = std::chrono::steady_clock;
+            RenderProfile* profile = GetRenderProfile();
+            const Clock::time_point written = profile ? Clock::now() : Clock::time_point();
             DealSlices(jobs);
             m_phase = PhaseWriting;
             m_manager->SetJobsMode(JobRecord::ModeRender);
@@ -255,8 +260,13 @@ void RenderStage::Execute() {
             m_manager->WaitJobs();
             m_manager->SetJobsParked(true);
 
+            const Clock::time_point replayed = profile ? Clock::now() : Clock::time_point();
             m_phase = PhaseReplaying;
             for (JobRecord* job : jobs) ReplayJob(*job);
+            if (profile) {
+                profile->writeSeconds += std::chrono::duration<double>(replayed - written).count();
+                profile->replaySeconds += std::chrono::duration<double>(Clock::now() - replayed).count();
+            }
         }
     } catch (...) {
         m_phase = PhaseIdle;

@@ -137,7 +137,10 @@ void SkyDome::Draw() {
     IDirect3DDevice9* device = GetDevice();
     if (device) device->SetRenderState(D3DRS_ZENABLE, FALSE);
     Quorvex::DrawMeshInfo(m_layerB, world);
-    if (Quorvex::MeshUnit* mesh = m_layerA.GetMesh()) {
+    // The dome blends by source alpha (preset 2) with depth off: layer A at
+    // alpha 0 leaves every pixel as it was, so it is not drawn.
+    Quorvex::MeshUnit* mesh = m_blend[4] != 0.0f ? m_layerA.GetMesh() : nullptr;
+    if (mesh) {
         // Both layers share the mesh: its colour is layer A's only while A draws.
         mesh->m_colour = D3DXVECTOR4(m_blend[1], m_blend[2], m_blend[3], m_blend[4]);
         Quorvex::DrawMeshInfo(m_layerA, world);

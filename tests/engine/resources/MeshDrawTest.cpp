@@ -230,6 +230,29 @@ TEST_F(MeshDraw, MotionBlurLeavesTargetsAsItFoundThem) {
     expectTargets("blurred");
     EXPECT_TRUE(Near(At(32, 24), (Rgba{200, 100, 50, 255}), 4)) << At(32, 24);
 
+    // The blurred draw wrote into the blur target, so the next clear clears
+    // it again (a target nothing drew into since is left as it is).
+    auto blurTexelsSet = [&] {
+        IDirect3DTexture9* blur = parameters_->m_blurTexture;
+        D3DSURFACE_DESC desc{};
+        D3DLOCKED_RECT locked{};
+        if (FAILED(blur->GetLevelDesc(0, &desc)) || FAILED(blur->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
+            return -1;
+        int set = 0;
+        for (UINT y = 0; y < desc.Height; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) +
+                                                                size_t(y) * locked.Pitch);
+            for (UINT x = 0; x < desc.Width; ++x) set += row[x] != 0;
+        }
+        blur->UnlockRect(0);
+        return set;
+    };
+    EXPECT_GT(blurTexelsSet(), 0);
+    ASSERT_EQ(parameters_->ClearShadowMap(), D3D_OK);
+    EXPECT_EQ(blurTexelsSet(), 0);
+    ASSERT_EQ(parameters_->ClearShadowMap(), D3D_OK);
+    expectTargets("cleared");
+
     // A blurred primitive without subsets draws nothing and still gives the
     // targets back.
     struct Empty : PrimitiveBase {

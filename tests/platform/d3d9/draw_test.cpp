@@ -228,6 +228,48 @@ TEST_F(DeviceTest, DiscardingADynamicBufferKeepsEarlierDrawsIntact) {
     vb->Release();
 }
 
+// A discard that writes only the front of a buffer, then a plain lock that
+// writes further on, then a discard of the front alone: every draw sees the
+// bytes last written at the place it reads, however far the discard wrote.
+TEST_F(DeviceTest, PartlyWrittenDiscardsKeepTheRestOfTheBuffer) {
+    IDirect3DVertexBuffer9* vb = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(8 * sizeof(SpriteVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                          kSpriteFvf, D3DPOOL_DEFAULT, &vb, nullptr),
+              D3D_OK);
+    ASSERT_EQ(device_->SetFVF(kSpriteFvf), D3D_OK);
+    ASSERT_EQ(device_->SetStreamSource(0, vb, 0, sizeof(SpriteVertex)), D3D_OK);
+    auto write = [&](UINT first, DWORD flags, float x0, float x1, D3DCOLOR color) {
+        void* data = nullptr;
+        ASSERT_EQ(vb->Lock(first * sizeof(SpriteVertex), 4 * sizeof(SpriteVertex), &data, flags), D3D_OK);
+        auto* v = static_cast<SpriteVertex*>(data);
+        v[0] = {x0, 1, 0.5f, color, 0, 0};
+        v[1] = {x1, 1, 0.5f, color, 1, 0};
+        v[2] = {x0, -1, 0.5f, color, 0, 1};
+        v[3] = {x1, -1, 0.5f, color, 1, 1};
+        ASSERT_EQ(vb->Unlock(), D3D_OK);
+    };
+    auto drawBoth = [&] {
+        ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, kBlack, 1.f, 0), D3D_OK);
+        ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+        ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3D_OK);
+        ReadBack();
+    };
+
+    write(0, D3DLOCK_DISCARD, -1, 0, 0xFFFF0000);
+    write(4, 0, 0, 1, 0xFF00FF00);
+    drawBoth();
+    EXPECT_EQ(At(4, 20), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(At(kWidth - 4, 20), (Rgba{0, 255, 0, 255}));
+
+    write(0, D3DLOCK_DISCARD, -1, 0, 0xFF0000FF);
+    drawBoth();
+    EXPECT_EQ(At(4, 20), (Rgba{0, 0, 255, 255}));
+    EXPECT_EQ(At(kWidth - 4, 20), (Rgba{0, 255, 0, 255}));
+
+    ASSERT_EQ(device_->SetStreamSource(0, nullptr, 0, 0), D3D_OK);
+    vb->Release();
+}
+
 TEST_F(DeviceTest, DrawsReadingPastTheirBuffersAreRefused) {
     IDirect3DVertexBuffer9* vb = nullptr;
     IDirect3DIndexBuffer9* ib = nullptr;

@@ -1,0 +1,12 @@
+#include "engine/core/render/RenderProfile.h"
+
+namespace Quorvex {
+
+namespace {
+RenderProfile* g_profile = nullptr;
+}  // namespace
+
+RenderProfile* GetRenderProfile() { return g_profile; }
+void SetRenderProfile(RenderProfile* profile) { g_profile = profile; }
+
+}  // namespace Quorvex
