@@ -21,6 +21,11 @@ using namespace Quorvex;
 
 namespace {
 
+// The boss countdown's units digit. It was placed at x 1650 of a 1920-wide
+// screen; the same fraction of the layout width keeps it on screen.
+constexpr float kCountdownX = 1650.0f / 1920.0f * 1280.0f;
+constexpr float kCountdownY = 90.0f;
+
 template <class T>
 void ReleaseAndClear(T*& p) {
     if (!p) return;
@@ -105,7 +110,7 @@ int HudManager::Initialize(int param) {
     m_resultShown = 0;
     m_countdown = new NumberObject(m_manager ? m_manager->GetResourceManager() : nullptr, m_manager);
     m_countdown->AddRef();
-    SetSpr2DGroupPosition(1650.0f, 90.0f, m_countdown->GetGroup());
+    m_countdown->SetPosition(kCountdownX, kCountdownY);
     return 0;
 }
 

@@ -36,6 +36,9 @@ public:
                          int perRow);
 
     Hud_Life* GetLife() const { return m_life; }
+    Hud_TargetLife* GetTargetLife() const { return m_targetLife; }
+    Hud_Booster* GetBooster() const { return m_booster; }
+    Hud_Score* GetScore() const { return m_score; }
     Hud_ZenkMode* GetZenkMode() const { return m_zenkMode; }
     NumberObject* GetCountdown() const { return m_countdown; }
     ResultSet* GetResultSet() const { return m_resultSet; }

@@ -14,15 +14,12 @@ int Hud_MissileRest::ApplySetParam(ISetParam* param) {
     auto* record = dynamic_cast<SetParam*>(param);
     if (!record) return 0;
     m_kind = record->kind;
-    m_sprite.x = HudUnits(record->x);
-    m_sprite.y = HudUnits(record->y);
+    const ScreenLayout layout = ScreenLayout::Current();
     if (m_kind == 1) {
-        m_sprite.width = HudUnits(16.0f);
-        m_sprite.height = HudUnits(32.0f);
+        layout.Place(m_sprite, record->x, record->y, 16.0f, 32.0f);
         SetSpriteCell(m_sprite, 0.03125f, 0.0625f, 0.0625f, 0.09375f);
     } else {
-        m_sprite.width = HudUnits(32.0f);
-        m_sprite.height = HudUnits(64.0f);
+        layout.Place(m_sprite, record->x, record->y, 32.0f, 64.0f);
         SetSpriteCell(m_sprite, 0.0f, 0.03125f, 0.0625f, 0.125f);
     }
     ShowInSprite2D();

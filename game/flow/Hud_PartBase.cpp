@@ -14,6 +14,10 @@ namespace {
 constexpr float kTwoPi = 6.28318530718f;
 constexpr float kBarWidth = 512.0f;
 constexpr float kBarHeight = 24.0f;
+// The Zenk frame picture is 1024 wide; only the part up to the layout's right
+// edge is drawn, so on wider clients it does not run past the layout.
+constexpr float kZenkFrameTexels = 1024.0f;
+constexpr float kZenkFrameWidth = ScreenLayout::kWidth - 670.0f;
 
 float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
@@ -26,10 +30,7 @@ void PrepareSprite(Sprite2DInfo& sprite, ObjectManager* manager) {
 }
 
 void Place(Sprite2DInfo& sprite, float x, float y, float w, float h) {
-    sprite.x = HudUnits(x);
-    sprite.y = HudUnits(y);
-    sprite.width = HudUnits(w);
-    sprite.height = HudUnits(h);
+    ScreenLayout::Current().Place(sprite, x, y, w, h);
 }
 
 }  // namespace
@@ -93,16 +94,9 @@ void Hud_Life::SetFill(float value) {
     SetSpriteCell(m_bar, 0.5f * (1.0f - f), 0.5f, m_cellTop, m_cellBottom);
 }
 
-namespace {
-// Half the layout width (the aspect ratio in units of the screen height) in
-// reference pixels, less half the bar.
-float TargetLifeX() {
-    const float aspect = g_pEnvironment ? g_pEnvironment->GetAspect() : 16.0f / 9.0f;
-    return aspect * 720.0f * 0.5f - 256.0f;
-}
-}  // namespace
-
-Hud_TargetLife::Hud_TargetLife(ObjectManager* manager) : Hud_Life(manager, TargetLifeX(), 90.0f, 0.0f, 0.03125f) {}
+// Centred: half the layout width less half the bar.
+Hud_TargetLife::Hud_TargetLife(ObjectManager* manager)
+    : Hud_Life(manager, ScreenLayout::kWidth * 0.5f - kBarWidth * 0.5f, 90.0f, 0.0f, 0.03125f) {}
 
 void Hud_TargetLife::Render(CalcVertexSet* list) {
     if (m_value < 0.0f) return;
@@ -112,7 +106,7 @@ void Hud_TargetLife::Render(CalcVertexSet* list) {
 Hud_Booster::Hud_Booster(ObjectManager* manager) : Hud_Life(manager, 30.0f, 656.0f, 0.125f, 0.15625f) {}
 
 Hud_ZenkMode::Hud_ZenkMode(ObjectManager* manager) : Hud_Gauge(manager, 670.0f, 630.0f) {
-    Place(m_sprite, m_baseX, m_baseY, 1024.0f, 48.0f);
+    Place(m_sprite, m_baseX, m_baseY, kZenkFrameWidth, 48.0f);
     SetFill(0.0f);
     ShowInSprite2D();
 }
@@ -120,7 +114,7 @@ Hud_ZenkMode::Hud_ZenkMode(ObjectManager* manager) : Hud_Gauge(manager, 670.0f, 
 void Hud_ZenkMode::SetFill(float value) {
     const float f = Clamp01(value);
     const bool full = value >= 1.0f;
-    SetSpriteCell(m_sprite, 0.0f, 1.0f, full ? 0.625f : 0.5f, full ? 0.6875f : 0.5625f);
+    SetSpriteCell(m_sprite, 0.0f, kZenkFrameWidth / kZenkFrameTexels, full ? 0.625f : 0.5f, full ? 0.6875f : 0.5625f);
     Place(m_bar, m_baseX + 32.0f, m_baseY + 24.0f, kBarWidth * f, kBarHeight);
     const float r = f < 1.0f ? 0.46875f : 0.59375f;
     SetSpriteCell(m_bar, 0.03125f, 0.03125f + 0.5f * f, r, r + 0.03125f);

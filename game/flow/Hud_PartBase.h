@@ -1,18 +1,16 @@
 // The HUD's 2D parts: a render object with one sprite on "matHud" and the
 // gauge colour rule, and the four gauges (player life, boss life, speed and
 // the Zenk gauge), each a frame sprite with a bar cut to its value.
-// Layouts are 1280 x 720 reference pixels stored divided by 720.
+// Positions and sizes are pixels of the 2D layout (ScreenLayout).
 #pragma once
 #include "engine/assets/Sprite2DInfo.h"
 #include "engine/core/RenderObject.h"
 #include "game/flow/GraphicUnits.h"
+#include "game/flow/ScreenLayout.h"
 
 namespace Quorvex {
 class ObjectManager;
 }
-
-// A value of the 720-high reference layout in units of the screen height.
-constexpr float HudUnits(float pixels) { return pixels / 720.0f; }
 
 class Hud_PartBase : public Quorvex::RenderObject {
 public:

@@ -13,10 +13,7 @@ constexpr D3DCOLOR kScoreColor = 0xFF80FF80;
 
 Hud_Score::Hud_Score(ObjectManager* manager) : NumberRenderer(manager) {
     m_label.SetMaterial(FindMaterial(manager, "matHud"));
-    m_label.x = HudUnits(30.0f);
-    m_label.y = HudUnits(30.0f);
-    m_label.width = HudUnits(72.0f);
-    m_label.height = HudUnits(32.0f);
+    ScreenLayout::Current().Place(m_label, 30.0f, 30.0f, 72.0f, 32.0f);
     m_label.color = kScoreColor;
     m_label.angle = 0.0f;
     m_label.centered = 0;
@@ -32,7 +29,10 @@ void Hud_Score::Show(float x, float y, float w, float h, D3DCOLOR color) {
     m_minDigits = 1;
 }
 
-void Hud_Score::Show() { Show(HudUnits(105.0f), HudUnits(30.0f), HudUnits(16.0f), HudUnits(32.0f), kScoreColor); }
+void Hud_Score::Show() {
+    const ScreenLayout layout = ScreenLayout::Current();
+    Show(layout.X(105.0f), layout.Y(30.0f), layout.Width(16.0f), layout.Height(32.0f), kScoreColor);
+}
 
 void Hud_Score::Render(CalcVertexSet* list) {
     NumberRenderer::Render(list);

@@ -4,15 +4,13 @@
 
 #include "engine/assets/Chara2D.h"
 #include "engine/assets/ResourceManager.h"
-#include "engine/core/Environment.h"
+#include "game/flow/ScreenLayout.h"
 
 using namespace Quorvex;
 
 NumberObject::NumberObject(IResourceManager* resources, ObjectManager* manager) : m_resources(resources) {
     m_group = RenderObjectSpr2DGroup::Create();
-    const float clientWidth =
-        g_pEnvironment && g_pEnvironment->GetClientWidth() > 0 ? static_cast<float>(g_pEnvironment->GetClientWidth())
-                                                                : 1280.0f;
+    const ScreenLayout layout = ScreenLayout::Current();
     for (int k = 0; k < kDigits; ++k) {
         RenderObjectSpr2D* sprite = RenderObjectSpr2D::Create(manager);
         if (!sprite) continue;
@@ -21,7 +19,7 @@ NumberObject::NumberObject(IResourceManager* resources, ObjectManager* manager) 
         sprite->m_sprite.color = 0xFFFFFFFF;
         sprite->Hide();
         m_digits[k] = sprite;
-        m_group->Add(sprite, -24.0f * static_cast<float>(k) / clientWidth, 0.0f);
+        m_group->Add(sprite, layout.Width(-kPitch * static_cast<float>(k)), 0.0f);
     }
 }
 
@@ -36,10 +34,22 @@ NumberObject::~NumberObject() {
     if (m_group) m_group->Release();
 }
 
+void NumberObject::SetPosition(float x, float y) {
+    if (!m_group) return;
+    const ScreenLayout layout = ScreenLayout::Current();
+    for (const RenderObjectSpr2DGroup::Entry& entry : m_group->GetEntries()) {
+        entry.sprite->m_sprite.x = layout.X(x) + entry.offsetX;
+        entry.sprite->m_sprite.y = layout.Y(y) + entry.offsetY;
+    }
+}
+
 void NumberObject::SetDigit(RenderObjectSpr2D* sprite, int digit) {
     if (!m_resources) return;
     const std::string id = "hud" + std::to_string(digit);
     if (Chara2D* cell = m_resources->GetChara2D(id.c_str())) sprite->m_sprite.SetChara2D(*cell);
+    const ScreenLayout layout = ScreenLayout::Current();
+    sprite->m_sprite.width = layout.Width(kCellSize);
+    sprite->m_sprite.height = layout.Height(kCellSize);
 }
 
 void NumberObject::SetNumber(int value) {

@@ -12,9 +12,13 @@ class ObjectManager;
 class NumberObject : public IUnknown, public Quorvex::ReferCounter {
 public:
     static constexpr int kDigits = 5;
+    // Layout pixels: the step from one digit to the next, and the digit cell
+    // (64 texels at half size).
+    static constexpr float kPitch = 24.0f;
+    static constexpr float kCellSize = 32.0f;
 
-    // Digit k (0 the units digit) stands 24 client pixels left of digit k - 1;
-    // every digit white on "hud0", drawn in "Sprite2D".
+    // Digit k (0 the units digit) stands 24 layout pixels left of digit
+    // k - 1; every digit white on "hud0", drawn in "Sprite2D".
     NumberObject(Quorvex::IResourceManager* resources, Quorvex::ObjectManager* manager);
     ~NumberObject() override;
 
@@ -23,6 +27,9 @@ public:
     // Below 0 hides every digit; else the last five decimal digits without
     // leading zeros ("0" for 0). Nothing when the value is the one shown.
     void SetNumber(int value);
+
+    // The units digit's top-left corner to (x, y) of the 2D layout.
+    void SetPosition(float x, float y);
 
     Quorvex::RenderObjectSpr2DGroup* GetGroup() const { return m_group; }
     int GetShownValue() const { return m_value; }

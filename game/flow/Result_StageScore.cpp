@@ -12,10 +12,7 @@ Result_StageScore::Result_StageScore(ObjectManager* manager, float y, float w, f
                                      float vBottom)
     : NumberRenderer(manager) {
     m_label.SetMaterial(FindMaterial(manager, "matHud2"));
-    m_label.x = HudUnits(410.0f);
-    m_label.y = HudUnits(y);
-    m_label.width = HudUnits(w);
-    m_label.height = HudUnits(48.0f);
+    ScreenLayout::Current().Place(m_label, 410.0f, y, w, 48.0f);
     m_label.color = 0xFFFFFFFF;
     m_label.angle = 0.0f;
     m_label.centered = 0;
@@ -33,7 +30,10 @@ void Result_StageScore::Show(float x, float y, float w, float h, D3DCOLOR color)
     m_minDigits = 1;
 }
 
-void Result_StageScore::Show() { Show(HudUnits(510.0f), m_label.y, HudUnits(20.0f), HudUnits(40.0f), 0xFFFFFFFF); }
+void Result_StageScore::Show() {
+    const ScreenLayout layout = ScreenLayout::Current();
+    Show(layout.X(510.0f), m_label.y, layout.Width(20.0f), layout.Height(40.0f), 0xFFFFFFFF);
+}
 
 void Result_StageScore::Hide() {
     if (RenderStage* stage = GetRenderStage()) stage->SubObject(this);

@@ -16,10 +16,7 @@ constexpr float kTwoPi = 6.28318530718f;
 
 void SetUp(Sprite2DInfo& sprite, ObjectManager* manager, float x, float y, float w, float h, BYTE centred) {
     sprite.SetMaterial(FindMaterial(manager, "matHud2"));
-    sprite.x = HudUnits(x);
-    sprite.y = HudUnits(y);
-    sprite.width = HudUnits(w);
-    sprite.height = HudUnits(h);
+    ScreenLayout::Current().Place(sprite, x, y, w, h);
     sprite.color = 0xFFFFFFFF;
     sprite.angle = 0.0f;
     sprite.centered = centred;

@@ -3,9 +3,10 @@
 // origin in a render group of the scene, and the highlight of the selected
 // entry.
 //
-// The panels were laid out in pixels of a 1920 x 1080 client, pictures at
-// their texel size. They keep that look on any client: every pixel value and
-// every picture size is taken in 1080ths of the client height.
+// Offsets, sizes and the origin are pixels of the 2D layout (ScreenLayout).
+// The panel picture grows, where needed, to hold every sprite of the set with
+// a margin. A panel that does not fit the layout at its origin is centred on
+// that axis and, when larger than the layout, drawn smaller as a whole.
 #pragma once
 #include <string>
 #include <vector>
@@ -24,7 +25,18 @@ public:
         Quorvex::RenderObjectSpr2D* sprite;  // counted
         float offsetX;
         float offsetY;
+        float width;  // of the cut-out shown, layout pixels before the panel's scale
+        float height;
     };
+    // A rectangle in layout pixels.
+    struct Rect {
+        float left, top, right, bottom;
+    };
+
+    // Space kept between the sprites and the picture's right and bottom
+    // edges, and between a moved panel and the layout's edges.
+    static constexpr float kPictureMargin = 32.0f;
+    static constexpr float kScreenMargin = 16.0f;
 
     // Colours of a sprite created dim or bright, and of the highlight.
     static constexpr D3DCOLOR kDimColor = 0xCCCCCCCC;
@@ -42,41 +54,55 @@ public:
     // corner with blend preset 2, dim or bright, appended at the offset
     // (pixels). Null (logged) when the sprite cannot be made.
     Quorvex::RenderObjectSpr2D* AddSprite(const char* id, float offsetX, float offsetY, bool dim);
-    // Every sprite to origin + its offset (pixels of the client area).
-    void SetPosition(float originX, float originY);
+    // As AddSprite, bright: the panel's background picture.
+    Quorvex::RenderObjectSpr2D* AddPicture(const char* id, float offsetX, float offsetY);
+    // Room the panel keeps for the cut-out of the id at the offset, though no
+    // sprite shows it now (an entry that appears only once unlocked), so the
+    // panel keeps one place.
+    void Reserve(const char* id, float offsetX, float offsetY);
+    // Places the panel with its origin (dx, dy) from the layout's centre, by
+    // the rule above.
+    void Place(float dx, float dy);
     void HideAll();
     // A new offset for one sprite of the set, placed at once.
     void SetOffset(Quorvex::RenderObjectSpr2D* sprite, float offsetX, float offsetY);
     // The sprite shows the cut-out of another id (size and texture cell; its
     // colour and place stay). Nothing for an unknown id.
-    void SetChara(Quorvex::RenderObjectSpr2D* sprite, const char* id) const;
+    void SetChara(Quorvex::RenderObjectSpr2D* sprite, const char* id);
 
     const std::vector<Entry>& GetEntries() const { return m_entries; }
+    Quorvex::RenderObjectSpr2D* GetPicture() const { return m_picture; }
+    // The origin in layout pixels and the factor the panel is drawn at.
     float GetOriginX() const { return m_originX; }
     float GetOriginY() const { return m_originY; }
+    float GetScale() const { return m_scale; }
 
     // The highlight moves: `from` turns half transparent with blend preset 2,
     // `to` bright and additive (preset 3); either may be null.
     static void MoveHighlight(Quorvex::RenderObjectSpr2D* from, Quorvex::RenderObjectSpr2D* to);
-    // Panel pixels to the sprites' layout units (1.0 = client height).
-    static float PixelsToLayout(float pixels);
-    // The panels' origin in panel pixels: the client centre moved by
-    // (dx, dy).
-    static void CentreOrigin(float dx, float dy, float* x, float* y);
-
 private:
+    Entry* Find(Quorvex::RenderObjectSpr2D* sprite);
+    void Include(float left, float top, float width, float height);
+    // Every sprite to origin + scale x its offset, at scale x its size.
+    void Apply();
+
     Quorvex::ObjectManager* m_pObjects;      // not counted
     Quorvex::IResourceManager* m_pResources;  // not counted
     std::string m_stageName;
     std::vector<Entry> m_entries;
+    Quorvex::RenderObjectSpr2D* m_picture = nullptr;  // one of the entries
+    Rect m_content{0.0f, 0.0f, 0.0f, 0.0f};  // every sprite but the picture, and the reserved room
+    bool m_hasContent = false;
     float m_originX = 0.0f;
     float m_originY = 0.0f;
+    float m_scale = 1.0f;
 };
 
 // Registering picture cut-outs with the object manager's resource manager
-// under an id. The cell rectangle (x, y, w, h) is in cells of 64 texels,
-// drawn at its texel size times the factor and the screen scales. Both
-// answer 0, or -1 (logged) when the material is not loaded.
+// under an id, their sizes in layout pixels for PanelSprSet. The cell
+// rectangle (x, y, w, h) is in cells of 64 texels, drawn at its texel size
+// times the factor and the screen scales. Both answer 0, or -1 when the
+// material is not loaded.
 int RegisterPanelCell(Quorvex::ObjectManager* objects, const char* id, const char* material, float scale, float x,
                       float y, float w, float h);
 // A texel rectangle at its texel size times (scaleX, scaleY) and the screen

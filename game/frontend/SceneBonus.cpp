@@ -58,13 +58,12 @@ int SceneBonus::OnInitialize(void*) {
     if (SceneEnding::CreateFrontEndWorld(this, &m_pCamera) < 0) return -1;
     ObjectManager* objects = GetObjectManager();
 
+    SceneEnding::RegisterPictureCell(objects, "bonus_extra", "matMsg", 0.0f, 0.0f, 16.0f, 1.0f);
+    SceneEnding::RegisterPictureCell(objects, "bonus_toska", "matMsg", 0.0f, 1.0f, 16.0f, 1.0f);
+    SceneEnding::RegisterPictureCell(objects, "bonus_velrinb", "matMsg", 0.0f, 2.0f, 16.0f, 1.0f);
     Chara2DCellSet set;
     set.resourceManager = GetResourceManager();
     set.scale = 0.5f;
-    set.chara.SetMaterial(FindMaterial(objects, "matMsg"));
-    SetChara2DCell(set, "bonus_extra", 0.0f, 0.0f, 16.0f, 1.0f);
-    SetChara2DCell(set, "bonus_toska", 0.0f, 1.0f, 16.0f, 1.0f);
-    SetChara2DCell(set, "bonus_velrinb", 0.0f, 2.0f, 16.0f, 1.0f);
     set.chara.SetMaterial(FindMaterial(objects, "matWhite"));
     SetChara2DCell(set, "end_white", 0.0f, 0.0f, 1.0f, 1.0f);
 

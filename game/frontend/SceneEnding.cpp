@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "engine/assets/BlendAdditionalMaterial.h"
 #include "engine/assets/Chara2D.h"
@@ -20,7 +21,9 @@
 #include "game/flow/Environment2.h"
 #include "game/flow/GameManager.h"
 #include "game/flow/SceneObjectParam.h"
+#include "game/flow/ScreenLayout.h"
 #include "game/flow/ViewObject.h"
+#include "game/frontend/PanelSprSet.h"
 #include "game/frontend/SceneTitle.h"
 #include "game/frontend/Title_Background.h"
 #include "game/player/PlayerStub.h"
@@ -76,7 +79,7 @@ struct Credit {
     float x, y;
 };
 
-// The pictures of the credit steps, in client pixels.
+// The pictures of the credit steps, in pixels of the pictures' screen.
 const Credit kStep2[] = {{"end_origin", 200, 200}, {"end_credit16", 300, 300}, {"end_credit07", 450, 350}};
 const Credit kStep3[] = {{"end_origin", 200, 100},
                          {"end_credit18", 300, 200},
@@ -148,14 +151,15 @@ bool SceneEnding::AddPicture(PictureList& pictures, ObjectManager* objects, cons
                              float lifetime) {
     RenderObjectSpr2D* sprite = RenderObjectSpr2D::Create(objects);
     if (!sprite) return false;
+    float width = 0.0f, height = 0.0f;
     if (IResourceManager* resources = objects ? objects->GetResourceManager() : nullptr)
-        if (Chara2D* chara = resources->GetChara2D(id)) sprite->m_sprite.SetChara2D(*chara);
-    // Client pixels to screen fractions; a client without a size yet counts
-    // as the 1280 x 720 reference.
-    const int width = g_pEnvironment ? g_pEnvironment->GetClientWidth() : 0;
-    const int height = g_pEnvironment ? g_pEnvironment->GetClientHeight() : 0;
-    sprite->m_sprite.x = x / static_cast<float>(width > 0 ? width : 1280);
-    sprite->m_sprite.y = y / static_cast<float>(height > 0 ? height : 720);
+        if (Chara2D* chara = resources->GetChara2D(id)) {
+            sprite->m_sprite.SetChara2D(*chara);
+            width = chara->width;
+            height = chara->height;
+        }
+    const float k = ScreenLayout::kWidth / kPictureScreenWidth;
+    ScreenLayout::Current().Place(sprite->m_sprite, x * k, y * k, width * k, height * k);
     sprite->m_sprite.centered = 0;
     sprite->m_sprite.color = 0x00FFFFFF;
     sprite->m_blendMode = ShaderManager::BlendAlpha;
@@ -348,7 +352,7 @@ int SceneEnding::CreateBackdrop(ObjectManager* objects, FillObject** fill, Title
 int SceneEnding::OnInitialize(void*) {
     if (g_pEnvironment2 && g_pEnvironment2->groundGenerator) g_pEnvironment2->SetGroundGenerator(nullptr);
     if (CreateFrontEndWorld(this, &m_pCamera) < 0) return -1;
-    RegisterPictures();
+    RegisterPictures(GetObjectManager());
     if (CreateObjects() < 0) return -1;
 
     m_step = 0;
@@ -363,13 +367,18 @@ int SceneEnding::OnInitialize(void*) {
     return 0;
 }
 
-void SceneEnding::RegisterPictures() {
+void SceneEnding::RegisterPictureCell(ObjectManager* objects, const char* id, const char* material, float x, float y,
+                                      float w, float h) {
+    RegisterPanelCell(objects, id, material, 0.5f, x, y, w, h);
+}
+
+void SceneEnding::RegisterPictures(ObjectManager* objects) {
+    for (const CreditCell& cell : kCreditCells)
+        RegisterPictureCell(objects, cell.id, "matEnding", cell.x, cell.y, cell.w, cell.h);
     Chara2DCellSet set;
-    set.resourceManager = GetResourceManager();
+    set.resourceManager = objects ? objects->GetResourceManager() : nullptr;
     set.scale = 0.5f;
-    set.chara.SetMaterial(FindMaterial(GetObjectManager(), "matEnding"));
-    for (const CreditCell& cell : kCreditCells) SetChara2DCell(set, cell.id, cell.x, cell.y, cell.w, cell.h);
-    set.chara.SetMaterial(FindMaterial(GetObjectManager(), "matWhite"));
+    set.chara.SetMaterial(FindMaterial(objects, "matWhite"));
     SetChara2DCell(set, "end_white", 0.0f, 0.0f, 1.0f, 1.0f);
 }
 
@@ -457,11 +466,26 @@ void SceneEnding::RunSequence(float timeStep) {
     }
 }
 
+int SceneEnding::AddCredits(PictureList& pictures, ObjectManager* objects, int step) {
+    auto show = [&](const auto& credits, float lifetime) {
+        for (const Credit& credit : credits) AddPicture(pictures, objects, credit.id, credit.x, credit.y, lifetime);
+        return static_cast<int>(std::size(credits));
+    };
+    switch (step) {
+        case 2: return show(kStep2, kCreditLifetime);
+        case 3: return show(kStep3, kCreditLifetime);
+        case 5: return show(kStep5, kCreditLifetime);
+        case 6: return show(kStep6, kCreditLifetime);
+        case 7: return show(kStep7, kCreditLifetime);
+        case 8: return show(kStep8, kCreditLifetime);
+        case 10: return show(kStep10, kCreditLifetime);
+        case 11: return show(kStep11, kLongCreditLifetime);
+        default: return 0;
+    }
+}
+
 void SceneEnding::RunStep(int step) {
     ObjectManager* objects = GetObjectManager();
-    auto show = [&](const auto& credits, float lifetime) {
-        for (const Credit& credit : credits) AddPicture(m_pictures, objects, credit.id, credit.x, credit.y, lifetime);
-    };
     Environment2* env = g_pEnvironment2;
     switch (step) {
         case 0:
@@ -473,24 +497,24 @@ void SceneEnding::RunStep(int step) {
             }
             break;
         case 1: m_raise[0] = true; break;
-        case 2: show(kStep2, kCreditLifetime); break;
-        case 3: show(kStep3, kCreditLifetime); break;
+        case 2:
+        case 3: AddCredits(m_pictures, objects, step); break;
         case 4:
             m_lower[0] = true;
             m_raise[1] = true;
             StartFlight(D3DXVECTOR3(-10.0f, 0.0f, 22.0f), 2.5f);
             break;
-        case 5: show(kStep5, kCreditLifetime); break;
-        case 6: show(kStep6, kCreditLifetime); break;
-        case 7: show(kStep7, kCreditLifetime); break;
-        case 8: show(kStep8, kCreditLifetime); break;
+        case 5:
+        case 6:
+        case 7:
+        case 8: AddCredits(m_pictures, objects, step); break;
         case 9:
             m_raise[0] = true;
             m_lower[1] = true;
             StartFlight(D3DXVECTOR3(10.0f, 0.0f, 22.0f), 2.5f);
             break;
-        case 10: show(kStep10, kCreditLifetime); break;
-        case 11: show(kStep11, kLongCreditLifetime); break;
+        case 10:
+        case 11: AddCredits(m_pictures, objects, step); break;
         case 12:
             m_lower[0] = true;
             StartFlight(D3DXVECTOR3(0.0f, 0.0f, 100.0f), 3.0f);

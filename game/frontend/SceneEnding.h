@@ -31,7 +31,13 @@ public:
     enum Notice { kNoticeExtraStage = 0, kNoticeToska = 1, kNoticeVelrinB = 2 };
     static constexpr int kStepCount = 15;
 
-    // A credit or notice picture: client pixels, its age and lifetime.
+    // The credit and notice pictures are placed on a 1920 x 1080 screen (the
+    // credits fill its halves); the whole picture, place and size, goes into
+    // the 2D layout at the same fraction of the screen.
+    static constexpr float kPictureScreenWidth = 1920.0f;
+
+    // A credit or notice picture: pixels of that screen, its age and
+    // lifetime.
     struct Picture {
         float x = 0.0f;
         float y = 0.0f;
@@ -69,7 +75,8 @@ public:
     };
     static void SetLook(Quorvex::SceneBase* scene, const Look& look);
 
-    // A picture of the Chara2D id at client pixels (x, y): transparent white,
+    // A picture of the Chara2D id (a cut-out of RegisterPictureCell) at (x, y)
+    // of the pictures' screen: transparent white,
     // blend preset 2, "Sprite2D", draw priority 200, shown (without an object
     // manager it has no picture and no stage). Appended to the list; false
     // when the sprite cannot be made.
@@ -78,6 +85,15 @@ public:
     // Ages the pictures; those at the end of their lifetime leave their stage
     // and are released.
     static void AgePictures(PictureList& pictures, float timeStep);
+    // Registers the credit pictures and "end_white".
+    static void RegisterPictures(Quorvex::ObjectManager* objects);
+    // Adds the credit pictures of a step of the sequence (none for a step
+    // without credits): how many.
+    static int AddCredits(PictureList& pictures, Quorvex::ObjectManager* objects, int step);
+    // Registers a picture cut-out of the material, cell rectangle in cells of
+    // 64 texels, at half its texel size on the pictures' screen.
+    static void RegisterPictureCell(Quorvex::ObjectManager* objects, const char* id, const char* material, float x,
+                                    float y, float w, float h);
     static void ReleasePictures(PictureList& pictures);
     // The alpha byte of a picture: fades in over its first second and out
     // over its last.
@@ -120,7 +136,6 @@ public:
 
 protected:
     void RunStep(int step);
-    void RegisterPictures();
     int CreateObjects();
     // Flight offset toward the target over the duration.
     void StartFlight(const D3DXVECTOR3& target, float duration);

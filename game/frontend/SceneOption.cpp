@@ -59,7 +59,7 @@ SceneOption::SprSet::SprSet(ObjectManager* objects, IResourceManager* resources)
     : PanelSprSet(objects, resources, kStageName) {}
 
 void SceneOption::SprSet::Build() {
-    if (RenderObjectSpr2D* panel = AddSprite("optionpanel", -48, -64, false))
+    if (RenderObjectSpr2D* panel = AddPicture("optionpanel", -48, -64))
         panel->SetDrawPriority(panel->GetDrawPriority() + 0.1f);
     AddSprite("volume", 0, 0, false);
     rowLabel[kRowMusic] = AddSprite("music", 64, 32, true);
@@ -84,9 +84,7 @@ void SceneOption::SprSet::Build() {
     AddSprite("zenkmode_text", 400, 260, false);
     AddSprite("space", 540, 260, false);
     AddSprite("space", 572, 260, false);
-    float x = 0.0f, y = 0.0f;
-    CentreOrigin(kOriginDx, kOriginDy, &x, &y);
-    SetPosition(x, y);
+    Place(kOriginDx, kOriginDy);
 }
 
 SceneOption::SceneOption() : PanelScene("option") { m_consumeEscape = true; }
@@ -95,7 +93,7 @@ SceneOption::~SceneOption() { m_pSprites.reset(); }
 
 int SceneOption::OnInitialize(void* param) {
     if (StartPanel(param, kStageName) < 0) return -1;
-    RegisterCells();
+    RegisterCells(GetObjectManager());
     m_pSprites = std::make_unique<SprSet>(GetObjectManager(), GetResourceManager());
     m_pSprites->Build();
     m_row = kRowMusic;
@@ -108,8 +106,7 @@ int SceneOption::OnInitialize(void* param) {
     return 0;
 }
 
-void SceneOption::RegisterCells() {
-    ObjectManager* objects = GetObjectManager();
+void SceneOption::RegisterCells(ObjectManager* objects) {
     if (!objects) return;
     RegisterPanelPicture(objects, "optionpanel", "matOptionPanel", 0, 0, 512, 512, 1.0f, 1.0f);
     const char digits[] = "01234567";

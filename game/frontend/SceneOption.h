@@ -73,8 +73,11 @@ public:
 
     int GetRow() const { return m_row; }
 
+    // Registers the panel's picture cut-outs with the object manager's
+    // resource manager.
+    static void RegisterCells(Quorvex::ObjectManager* objects);
+
 protected:
-    void RegisterCells();
     void ShowVolume(int row);
     void ShowButton(int row);
     void ShowReverseAxis();

@@ -35,14 +35,10 @@ int Slot(int value, int slots) { return std::clamp(value, 0, slots - 1); }
 SceneScore::SprSet::SprSet(ObjectManager* objects, IResourceManager* resources)
     : PanelSprSet(objects, resources, kStageName) {}
 
-void SceneScore::SprSet::PlaceAtOrigin() {
-    float x = 0.0f, y = 0.0f;
-    CentreOrigin(kOriginDx, kOriginDy, &x, &y);
-    SetPosition(x, y);
-}
+void SceneScore::SprSet::PlaceAtOrigin() { Place(kOriginDx, kOriginDy); }
 
 void SceneScore::SprSetTotal::Build() {
-    if (RenderObjectSpr2D* panel = AddSprite("scr_selpanel", -560, -64, false))
+    if (RenderObjectSpr2D* panel = AddPicture("scr_selpanel", -560, -64))
         panel->SetDrawPriority(panel->GetDrawPriority() + 0.1f);
     rowLabel[kRowDifficulty] = AddSprite("scr_seldif", 350, 50, false);
     static const char* const kDifficulties[kDifficultyCount] = {"scr_easy", "scr_normal", "scr_hard", "scr_veryhard"};
@@ -55,12 +51,19 @@ void SceneScore::SprSetTotal::Build() {
         level[n] = AddSprite(("scr_" + std::to_string(n)).c_str(), 446.0f + 48.0f * (n - 1), 214, true);
     bool extra = false;
     for (int d = 1; d <= kDifficultyCount; ++d) extra = extra || MaxLevelOf(d) > 5;
-    if (extra) level[6] = AddSprite("scr_ex", 686, 214, true);
+    if (extra)
+        level[6] = AddSprite("scr_ex", 686, 214, true);
+    else
+        Reserve("scr_ex", 686, 214);
     rowLabel[kRowFighter] = AddSprite("scr_selfighter", 350, 270, false);
     static const char* const kFighters[kFighterCount] = {"scr_velrin_a", "scr_velrin_b", "scr_toska", "scr_bramel"};
     static const float kFighterX[kFighterCount] = {414, 614, 814, 964};
-    for (int f = 1; f <= kFighterCount; ++f)
-        if (SceneStageSelect::IsFighterUnlocked(f)) fighter[f] = AddSprite(kFighters[f - 1], kFighterX[f - 1], 302, true);
+    for (int f = 1; f <= kFighterCount; ++f) {
+        if (SceneStageSelect::IsFighterUnlocked(f))
+            fighter[f] = AddSprite(kFighters[f - 1], kFighterX[f - 1], 302, true);
+        else
+            Reserve(kFighters[f - 1], kFighterX[f - 1], 302);
+    }
     rowLabel[kRowClose] = AddSprite("scr_close", 414, 390, true);
     for (int i = 0; i < kRankCount; ++i) {
         for (int j = 0; j < kNameLength; ++j) nameGlyph[i][j] = AddSprite("scr_ch 0 0", 45.0f * j - 472.0f, 34.0f * i, false);
@@ -78,7 +81,7 @@ void SceneScore::SprSetTotal::SetRankRow(int row, const CharacterCode* name, int
 }
 
 void SceneScore::SprSetInput::Build() {
-    if (RenderObjectSpr2D* panel = AddSprite("scr_selpanel_input", -560, -64, false))
+    if (RenderObjectSpr2D* panel = AddPicture("scr_selpanel_input", -560, -64))
         panel->SetDrawPriority(panel->GetDrawPriority() + 0.2f);
     AddSprite("scr_result", -64, -32, false);
     for (int r = 0; r < kGridRows; ++r)
@@ -181,14 +184,13 @@ int SceneScore::OnInitialize(void* param) {
     m_startedForEntry = mode == kModeEntry;
     SetRenderOrder(9900);
     if (StartPanel(param, kStageName) < 0) return -1;
-    RegisterCells();
+    RegisterCells(GetObjectManager());
     SetMode(mode);
     BindCommands(kBindings, static_cast<int>(std::size(kBindings)));
     return 0;
 }
 
-void SceneScore::RegisterCells() {
-    ObjectManager* objects = GetObjectManager();
+void SceneScore::RegisterCells(ObjectManager* objects) {
     if (!objects) return;
     RegisterPanelPicture(objects, "scr_selpanel", "matStgSelPanel", 0, 0, 512, 512, 2.0f, 1.25f);
     RegisterPanelPicture(objects, "scr_selpanel_input", "matStgSelPanel", 0, 0, 512, 512, 2.0f, 1.0f);

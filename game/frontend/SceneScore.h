@@ -122,8 +122,11 @@ public:
     int GetNameLength() const { return m_nameLength; }
     const CharacterCode* GetName() const { return m_entryName; }
 
+    // Registers the panel's picture cut-outs with the object manager's
+    // resource manager.
+    static void RegisterCells(Quorvex::ObjectManager* objects);
+
 protected:
-    void RegisterCells();
     void UpdateView();
     void UpdateEntry();
     void SetLevelCursor(int level);

@@ -31,7 +31,7 @@ SceneStageSelect::SprSet::SprSet(ObjectManager* objects, IResourceManager* resou
     : PanelSprSet(objects, resources, kStageName) {}
 
 void SceneStageSelect::SprSet::Build() {
-    if (RenderObjectSpr2D* panel = AddSprite("stgselpanel", -48, -64, false))
+    if (RenderObjectSpr2D* panel = AddPicture("stgselpanel", -48, -64))
         panel->SetDrawPriority(panel->GetDrawPriority() + 0.1f);
     rowLabel[kRowDifficulty] = AddSprite("stgseldif", 0, 0, false);
     AddSprite("stgspace", 64, 32, false);
@@ -48,13 +48,15 @@ void SceneStageSelect::SprSet::Build() {
     rowLabel[kRowFighter] = AddSprite("stgselfighter", 0, 220, false);
     static const char* const kFighters[kFighterCount] = {"stgvelrin_a", "stgvelrin_b", "stgtoska", "stgbramel"};
     static const float kFighterX[kFighterCount] = {64, 264, 464, 614};
-    for (int f = 1; f <= kFighterCount; ++f)
-        if (IsFighterUnlocked(f)) fighter[f] = AddSprite(kFighters[f - 1], kFighterX[f - 1], 252, true);
+    for (int f = 1; f <= kFighterCount; ++f) {
+        if (IsFighterUnlocked(f))
+            fighter[f] = AddSprite(kFighters[f - 1], kFighterX[f - 1], 252, true);
+        else
+            Reserve(kFighters[f - 1], kFighterX[f - 1], 252);
+    }
     rowLabel[kRowStart] = AddSprite("stgstart", 64, 300, true);
     rowLabel[kRowClose] = AddSprite("stgclose", 64, 360, true);
-    float x = 0.0f, y = 0.0f;
-    CentreOrigin(kOriginDx, kOriginDy, &x, &y);
-    SetPosition(x, y);
+    Place(kOriginDx, kOriginDy);
 }
 
 SceneStageSelect::SceneStageSelect() : PanelScene("stageselect") {}
@@ -112,7 +114,7 @@ bool SceneStageSelect::StartRun(GameManager* manager, int difficulty, int level,
 int SceneStageSelect::OnInitialize(void* param) {
     SetRenderOrder(9900);
     if (StartPanel(param, kStageName) < 0) return -1;
-    RegisterCells();
+    RegisterCells(GetObjectManager());
     m_pSprites = std::make_unique<SprSet>(GetObjectManager(), GetResourceManager());
     m_pSprites->Build();
 
@@ -130,8 +132,7 @@ int SceneStageSelect::OnInitialize(void* param) {
     return 0;
 }
 
-void SceneStageSelect::RegisterCells() {
-    ObjectManager* objects = GetObjectManager();
+void SceneStageSelect::RegisterCells(ObjectManager* objects) {
     if (!objects) return;
     RegisterPanelPicture(objects, "stgselpanel", "matStgSelPanel", 0, 0, 512, 512, 1.0f, 1.0f);
     RegisterSelectCells(objects, "stg");

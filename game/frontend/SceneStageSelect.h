@@ -59,8 +59,11 @@ public:
     int GetLevel() const { return m_level; }
     int GetFighter() const { return m_fighter; }
 
+    // Registers the panel's picture cut-outs with the object manager's
+    // resource manager.
+    static void RegisterCells(Quorvex::ObjectManager* objects);
+
 protected:
-    void RegisterCells();
     void SetDifficulty(int difficulty);
     void SetLevel(int level);
     void SetFighter(int fighter);

@@ -203,7 +203,8 @@ TEST_F(BonusTest, ShowsOnePictureForEachNoticeForItsLifetimeThenEndsTheRun) {
     EXPECT_EQ(PictureRows(), (std::vector<float>{250.0f, 300.0f, 350.0f}));
     const SceneEnding::Picture& first = bonus->GetPictures().front();
     EXPECT_EQ(first.x, 800.0f);
-    EXPECT_NEAR(first.sprite->m_sprite.y, 250.0f / 720.0f, 1e-6f) << "a client without size counts as 1280 x 720";
+    EXPECT_NEAR(first.sprite->m_sprite.y, 250.0f / 1080.0f, 1e-6f)
+        << "y 250 of the pictures' 1080-high screen; a client without size counts as 1280 x 720";
 
     // Transparent when it appears, fully shown from one second on.
     bonus->OnRender();
