@@ -1,6 +1,7 @@
 // Tokens and data objects of `.x` files, read only to check them.
 #include "platform/d3dx9/mesh_xscan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -26,7 +27,13 @@ struct Token {
 class Tokenizer {
 public:
     Tokenizer(const uint8_t* p, const uint8_t* end, bool binary, size_t floatSize)
-        : p_(p), end_(end), binary_(binary), floatSize_(floatSize) {}
+        : p_(p), end_(end), binary_(binary), floatSize_(floatSize) {
+        // The importer ignores the rest of a text file's header line.
+        if (!binary_) {
+            while (p_ < end_ && *p_ != '\n' && *p_ != '\r') ++p_;
+            if (p_ < end_) ++p_;
+        }
+    }
 
     Token Next() {
         if (pendingIndex_ < pending_.size()) {
@@ -46,6 +53,11 @@ private:
         t.kind = Kind::Bad;
         t.text = why;
         return t;
+    }
+
+    static bool IsSeparator(uint8_t c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';' || c == '{' || c == '}' ||
+               c == '"' || c == '<';
     }
 
     Token NextText() {
@@ -82,7 +94,7 @@ private:
             return t;
         }
         const uint8_t* start = p_;
-        while (p_ < end_ && !std::strchr(" \t\r\n,;{}\"<", *p_)) ++p_;
+        while (p_ < end_ && !IsSeparator(*p_)) ++p_;
         t.text.assign(reinterpret_cast<const char*>(start), p_ - start);
         char* stop = nullptr;
         const double value = std::strtod(t.text.c_str(), &stop);
@@ -193,6 +205,7 @@ struct Object {
     std::string type, name;
     std::vector<double> numbers;
     std::vector<std::string> strings;
+    size_t references = 0;  // { name } entries
     std::vector<std::unique_ptr<Object>> children;
 };
 
@@ -251,6 +264,7 @@ private:
                 while (current_.kind == Kind::Name || current_.kind == Kind::Number) Advance();
                 if (current_.kind != Kind::Close) return Fail(error, "bad reference in " + object.type);
                 Advance();
+                ++object.references;
                 break;
             case Kind::Name: {
                 auto child = std::make_unique<Object>();
@@ -297,6 +311,7 @@ public:
         at_ += count;
         return true;
     }
+    bool AtEnd() const { return at_ == n_.size(); }
     bool Index(size_t limit) {
         double d;
         return Take(d) && d >= 0 && d < double(limit) && d == std::floor(d);
@@ -338,9 +353,16 @@ bool CheckMesh(const Object& mesh, std::string& error) {
             ok = cn.Count(count);
             for (size_t i = 0; ok && i < count; ++i) ok = cn.Index(vertices) && cn.Skip(4);
         } else if (c.type == "MeshMaterialList") {
+            // Indices must name a material the list really holds, inline or by
+            // reference, and nothing may follow them: the importer would read a
+            // stray number as the name of an object and skip what comes next.
             size_t materials;
             ok = cn.Count(materials) && cn.Count(count);
+            size_t held = c.references;
+            for (const auto& m : c.children) held += m->type == "Material";
+            materials = std::min(materials, held);
             for (size_t i = 0; ok && i < count; ++i) ok = cn.Index(materials);
+            ok = ok && cn.AtEnd();
         } else if (c.type == "SkinWeights") {
             ok = cn.Count(count);
             for (size_t i = 0; ok && i < count; ++i) ok = cn.Index(vertices);
@@ -395,6 +417,16 @@ bool ScanXFile(const void* data, size_t size, XScan& scan, std::string& error) {
     if ((format != "txt " && format != "bin ") || (floats != "0032" && floats != "0064")) {
         error = "unknown .x format '" + format + floats + "'";
         return false;
+    }
+    if (format == "txt ") {
+        // Control characters cannot stand in text; a NUL would end the importer's own reading early.
+        for (size_t i = 16; i < size; ++i) {
+            const uint8_t c = bytes[i];
+            if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7f) {
+                error = "byte " + std::to_string(c) + " at " + std::to_string(i) + " cannot stand in a text .x file";
+                return false;
+            }
+        }
     }
     Tokenizer tokens(bytes + 16, bytes + size, format == "bin ", floats == "0064" ? 8 : 4);
     Parser parser(tokens);
