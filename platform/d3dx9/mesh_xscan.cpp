@@ -356,7 +356,7 @@ bool CheckMesh(const Object& mesh, std::string& error) {
             // Indices must name a material the list really holds, inline or by
             // reference, and nothing may follow them: the importer would read a
             // stray number as the name of an object and skip what comes next.
-            size_t materials;
+            size_t materials = 0;
             ok = cn.Count(materials) && cn.Count(count);
             size_t held = c.references;
             for (const auto& m : c.children) held += m->type == "Material";
