@@ -322,42 +322,56 @@ private:
     size_t at_ = 0;
 };
 
-// A face list: count, then per face its corner count and corners.
-bool CheckFaces(Numbers& n, size_t limit, bool needTriangles) {
+// A face list: count, then per face its corner count and corners. The
+// corner counts go to `shape`.
+bool CheckFaces(Numbers& n, size_t limit, bool needTriangles, std::vector<size_t>& shape) {
     size_t faces;
     if (!n.Count(faces)) return false;
+    shape.clear();
     for (size_t f = 0; f < faces; ++f) {
         size_t corners;
         if (!n.Count(corners) || (needTriangles && corners < 3)) return false;
         for (size_t k = 0; k < corners; ++k)
             if (!n.Index(limit)) return false;
+        shape.push_back(corners);
     }
     return true;
 }
+
+// The importer stops with an error (and leaks what it built) past this many
+// sets of texture coordinates or colours.
+constexpr int kMaxSets = 8;
 
 bool CheckMesh(const Object& mesh, std::string& error) {
     Numbers n(mesh.numbers);
     size_t vertices;
     if (!n.Count(vertices) || !n.Skip(vertices * 3)) return (error = "mesh " + mesh.name + ": bad vertex list"), false;
-    if (!CheckFaces(n, vertices, true)) return (error = "mesh " + mesh.name + ": a face index is out of range"), false;
+    std::vector<size_t> faces, normalFaces;
+    if (!CheckFaces(n, vertices, true, faces))
+        return (error = "mesh " + mesh.name + ": a face index is out of range"), false;
+    int uvSets = 0, colourSets = 0;
+    // Counts the importer insists on: normal faces shaped as the faces, one
+    // texture coordinate and colour per vertex, one material index per face
+    // (or one for all).
     for (const auto& child : mesh.children) {
         const Object& c = *child;
         Numbers cn(c.numbers);
         size_t count;
         bool ok = true;
         if (c.type == "MeshNormals") {
-            ok = cn.Count(count) && cn.Skip(count * 3) && CheckFaces(cn, count, false);
+            ok = cn.Count(count) && cn.Skip(count * 3) && CheckFaces(cn, count, false, normalFaces) &&
+                 normalFaces == faces;
         } else if (c.type == "MeshTextureCoords") {
-            ok = cn.Count(count) && cn.Skip(count * 2);
+            ok = ++uvSets <= kMaxSets && cn.Count(count) && count == vertices && cn.Skip(count * 2);
         } else if (c.type == "MeshVertexColors") {
-            ok = cn.Count(count);
+            ok = ++colourSets <= kMaxSets && cn.Count(count) && count == vertices;
             for (size_t i = 0; ok && i < count; ++i) ok = cn.Index(vertices) && cn.Skip(4);
         } else if (c.type == "MeshMaterialList") {
             // Indices must name a material the list really holds, inline or by
             // reference, and nothing may follow them: the importer would read a
             // stray number as the name of an object and skip what comes next.
             size_t materials = 0;
-            ok = cn.Count(materials) && cn.Count(count);
+            ok = cn.Count(materials) && cn.Count(count) && (count == faces.size() || count == 1);
             size_t held = c.references;
             for (const auto& m : c.children) held += m->type == "Material";
             materials = std::min(materials, held);
