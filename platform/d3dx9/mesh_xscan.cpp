@@ -48,7 +48,7 @@ public:
     }
 
 private:
-    Token Bad(const char* why) {
+    Token Bad(const std::string& why) {
         Token t;
         t.kind = Kind::Bad;
         t.text = why;
@@ -58,6 +58,23 @@ private:
     static bool IsSeparator(uint8_t c) {
         return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';' || c == '{' || c == '}' ||
                c == '"' || c == '<';
+    }
+
+    // Sign, digits, point, digits, exponent: what the importer reads as a
+    // number (no hexadecimal, infinity or NaN).
+    static bool IsDecimal(const std::string& s) {
+        size_t i = s[0] == '-' || s[0] == '+' ? 1 : 0, digits = 0;
+        for (; i < s.size() && std::isdigit(uint8_t(s[i])); ++i) ++digits;
+        if (i < s.size() && s[i] == '.')
+            for (++i; i < s.size() && std::isdigit(uint8_t(s[i])); ++i) ++digits;
+        if (digits == 0) return false;
+        if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+            ++i;
+            if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+            if (i == s.size()) return false;
+            while (i < s.size() && std::isdigit(uint8_t(s[i]))) ++i;
+        }
+        return i == s.size();
     }
 
     Token NextText() {
@@ -96,12 +113,12 @@ private:
         const uint8_t* start = p_;
         while (p_ < end_ && !IsSeparator(*p_)) ++p_;
         t.text.assign(reinterpret_cast<const char*>(start), p_ - start);
-        char* stop = nullptr;
-        const double value = std::strtod(t.text.c_str(), &stop);
-        if (!t.text.empty() && stop && *stop == '\0' && (std::isdigit(uint8_t(t.text[0])) || t.text[0] == '-' ||
-                                                         t.text[0] == '+' || t.text[0] == '.')) {
+        if (t.text.empty()) return Bad("empty name");
+        const char first = t.text[0];
+        if (std::isdigit(uint8_t(first)) || first == '-' || first == '+' || first == '.') {
+            if (!IsDecimal(t.text)) return Bad("malformed number '" + t.text.substr(0, 32) + "'");
             t.kind = Kind::Number;
-            t.number = value;
+            t.number = std::strtod(t.text.c_str(), nullptr);
         } else {
             t.kind = Kind::Name;
         }
