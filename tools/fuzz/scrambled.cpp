@@ -18,9 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (length >= 4 && std::memcmp(bytes.data(), "xof ", 4) == 0) {
         fuzz::ScanAndImport(bytes.data(), length);
     } else if (length >= 4 && std::memcmp(bytes.data(), "RIFF", 4) == 0) {
-        WaveData wave;
+        Quorvex::WaveData wave;
         wave.image.assign(bytes.begin(), bytes.begin() + length);
-        ParseWave(L"fuzz.code", wave);
+        Quorvex::ParseWave(L"fuzz.code", wave);
     } else {
         fuzz::LoadTexture(bytes.data(), length);
     }

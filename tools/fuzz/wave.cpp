@@ -2,8 +2,8 @@
 #include "engine/assets/devices/SoundManager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    WaveData wave;
+    Quorvex::WaveData wave;
     wave.image.assign(data, data + size);
-    ParseWave(L"fuzz.wav", wave);
+    Quorvex::ParseWave(L"fuzz.wav", wave);
     return 0;
 }
