@@ -49,7 +49,7 @@ TEST_F(HostileFiles, MeshesFailWithALoggedErrorAndNoHierarchy) {
     }
 }
 
-TEST_F(HostileFiles, ImagesOfOtherFormatsOrPastTheSizeLimitAreRefused) {
+TEST_F(HostileFiles, ImagesOfOtherFormatsOrPastTheSizeLimitAreRefusedBeforeDecoding) {
     ScratchFolder folder;
     // A whole GIF of one pixel: a format the game never ships.
     const std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,"
@@ -77,6 +77,20 @@ TEST_F(HostileFiles, ImagesOfOtherFormatsOrPastTheSizeLimitAreRefused) {
         ASSERT_NE(material, nullptr);
         EXPECT_EQ(material->GetTextureCount(), 0);
     }
+
+    // A whole 1024 x 1024 PNG that packs into 16 KB costs what the game's own
+    // atlases of that size cost: it loads.
+    const std::wstring dense = (kFixtures / "image/decode-slow.bin").wstring();
+    ILoadTask* task = new LoadTask_Material(resources_, "matDense", dense.c_str(), 0);
+    task->AddRef();
+    EXPECT_EQ(task->Load(), 0);
+    task->Release();
+    auto* material = dynamic_cast<MaterialUnit*>(resources_->GetResource("matDense"));
+    ASSERT_NE(material, nullptr);
+    ASSERT_EQ(material->GetTextureCount(), 1);
+    D3DSURFACE_DESC desc{};
+    material->GetTexture(0)->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, 1024u);
 }
 
 }  // namespace
