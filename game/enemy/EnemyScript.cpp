@@ -1,6 +1,7 @@
 #include "game/enemy/EnemyScript.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <exception>
 
@@ -23,13 +24,139 @@ constexpr int kCallBudget = 200;  // hook intervals: 20 million instructions
 thread_local int t_hookTicks = 0;
 
 void CountInstructions(lua_State* L, lua_Debug*) {
-    if (++t_hookTicks > kCallBudget) luaL_error(L, "call ran too long (endless loop?)");
+    if (++t_hookTicks <= kCallBudget) return;
+    // From now on every instruction fails, so a pcall in the map cannot
+    // catch the error and carry on.
+    lua_sethook(L, CountInstructions, LUA_MASKCOUNT, 1);
+    luaL_error(L, "call ran too long (endless loop?)");
 }
 
 // A protected call with a fresh instruction budget.
 int CallBudgeted(lua_State* L, int args) {
     t_hookTicks = 0;
+    lua_sethook(L, CountInstructions, LUA_MASKCOUNT, kHookInterval);
     return lua_pcall(L, args, 0, 0);
+}
+
+// Maps are data: a map's state may hold this much memory, no more.
+constexpr size_t kMemoryCeiling = size_t(32) << 20;
+
+struct MemoryCeiling {
+    size_t used = 0;
+};
+
+void* CeilingAlloc(void* ud, void* block, size_t oldSize, size_t newSize) {
+    auto* ceiling = static_cast<MemoryCeiling*>(ud);
+    if (!block) oldSize = 0;  // then oldSize names the kind of object, not a size
+    if (newSize == 0) {
+        std::free(block);
+        ceiling->used -= oldSize;
+        return nullptr;
+    }
+    if (newSize > oldSize && newSize - oldSize > kMemoryCeiling - ceiling->used) return nullptr;
+    void* moved = std::realloc(block, newSize);
+    if (moved) ceiling->used = ceiling->used - oldSize + newSize;
+    return moved;
+}
+
+// One library call runs in C, where the instruction budget does not count: a
+// pattern match whose worst case would pass this many steps is refused.
+constexpr double kLibraryCallSteps = 1e8;
+
+// The library function a wrapper stands in front of (its upvalue), called
+// with the wrapper's arguments.
+int CallOriginal(lua_State* L) {
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+// A pattern match backtracks over the subject once per quantifier, at each
+// start: (n + 1) ^ (quantifiers + 1) * pattern length bounds the steps.
+double PatternSteps(size_t subject, const char* pattern, size_t length) {
+    int quantifiers = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (pattern[i] == '%') ++i;
+        else if (pattern[i] == '*' || pattern[i] == '+' || pattern[i] == '-' || pattern[i] == '?') ++quantifiers;
+    }
+    return std::pow(double(subject) + 1.0, quantifiers + 1) * (double(length) + 1.0);
+}
+
+// string.find, match, gmatch and gsub: the original (upvalue 1) after the
+// step check.
+int BoundedMatch(lua_State* L) {
+    const int subjectType = lua_type(L, 1), patternType = lua_type(L, 2);
+    const bool plain = lua_gettop(L) >= 4 && lua_toboolean(L, 4);
+    if ((subjectType == LUA_TSTRING || subjectType == LUA_TNUMBER) &&
+        (patternType == LUA_TSTRING || patternType == LUA_TNUMBER)) {
+        size_t subject = 0, length = 0;
+        lua_tolstring(L, 1, &subject);
+        const char* pattern = lua_tolstring(L, 2, &length);
+        const double steps = plain ? (double(subject) + 1.0) * (double(length) + 1.0)
+                                   : PatternSteps(subject, pattern, length);
+        if (steps > kLibraryCallSteps) return luaL_error(L, "pattern too costly for a subject of %d bytes", int(subject));
+    }
+    return CallOriginal(L);
+}
+
+// string.rep: an empty text repeated is empty, however often; the library
+// would still loop once per repetition.
+int BoundedRep(lua_State* L) {
+    size_t length = 0, separator = 0;
+    luaL_checklstring(L, 1, &length);
+    luaL_checkinteger(L, 2);
+    luaL_optlstring(L, 3, "", &separator);
+    if (length == 0 && separator == 0) {
+        lua_pushliteral(L, "");
+        return 1;
+    }
+    return CallOriginal(L);
+}
+
+// load: text chunks only (binary chunks bypass the compiler's checks).
+int TextOnlyLoad(lua_State* L) {
+    const int args = lua_gettop(L) < 3 ? 3 : lua_gettop(L);
+    lua_settop(L, args);
+    lua_pushliteral(L, "t");
+    lua_replace(L, 3);
+    return CallOriginal(L);
+}
+
+// Replaces table[name] (at index) by the closure with the old value as its upvalue.
+void Wrap(lua_State* L, int table, const char* name, lua_CFunction wrapper) {
+    lua_getfield(L, table, name);
+    if (lua_isnil(L, -1)) {
+        lua_pop(L, 1);
+        return;
+    }
+    lua_pushcclosure(L, wrapper, 1);
+    lua_setfield(L, table, name);
+}
+
+// The base library without file access, string, table and math: nothing
+// that reaches the system, the debugger or the hook.
+int OpenDataLibraries(lua_State* L) {
+    static const luaL_Reg kLibraries[] = {
+        {"_G", luaopen_base}, {LUA_STRLIBNAME, luaopen_string}, {LUA_TABLIBNAME, luaopen_table},
+        {LUA_MATHLIBNAME, luaopen_math}};
+    for (const luaL_Reg& library : kLibraries) {
+        luaL_requiref(L, library.name, library.func, 1);
+        lua_pop(L, 1);
+    }
+    lua_pushglobaltable(L);
+    const int globals = lua_gettop(L);
+    for (const char* name : {"dofile", "loadfile"}) {
+        lua_pushnil(L);
+        lua_setfield(L, globals, name);
+    }
+    Wrap(L, globals, "load", TextOnlyLoad);
+    Wrap(L, globals, "loadstring", TextOnlyLoad);
+    lua_getfield(L, globals, LUA_STRLIBNAME);
+    const int strings = lua_gettop(L);
+    for (const char* name : {"find", "match", "gmatch", "gsub", "gfind"}) Wrap(L, strings, name, BoundedMatch);
+    Wrap(L, strings, "rep", BoundedRep);
+    return 0;
 }
 
 const char* ErrorText(lua_State* L) {
@@ -167,22 +294,29 @@ const luaL_Reg kCmdLibrary[] = {
 ConnectLua::~ConnectLua() { Close(); }
 
 void ConnectLua::Close() {
-    if (state) lua_close(state);
+    if (state) {
+        void* ceiling = nullptr;
+        lua_getallocf(state, &ceiling);
+        lua_close(state);
+        delete static_cast<MemoryCeiling*>(ceiling);
+    }
     state = nullptr;
 }
 
 void ConnectLua::LoadFile(const char* name) {
     Close();
     fileName = name ? name : "";
-    state = luaL_newstate();
+    auto* ceiling = new MemoryCeiling;
+    state = lua_newstate(CeilingAlloc, ceiling);
+    if (!state) delete ceiling;
     if (!state) {
         Quorvex::FormatDebugMessage("スクリプトファイル %s の読み込みに失敗( %s )\r\n", fileName.c_str(),
                                     "not enough memory");
         throw L"Lua File Load Error";
     }
-    luaL_openlibs(state);
-    lua_sethook(state, CountInstructions, LUA_MASKCOUNT, kHookInterval);
-    if (luaL_loadfile(state, fileName.c_str()) != LUA_OK || CallBudgeted(state, 0) != LUA_OK) {
+    lua_pushcfunction(state, OpenDataLibraries);
+    if (lua_pcall(state, 0, 0, 0) != LUA_OK || luaL_loadfile(state, fileName.c_str()) != LUA_OK ||
+        CallBudgeted(state, 0) != LUA_OK) {
         Quorvex::FormatDebugMessage("スクリプトファイル %s の読み込みに失敗( %s )\r\n", fileName.c_str(),
                                     ErrorText(state));
         Close();

@@ -23,8 +23,9 @@ public:
     ConnectLua& operator=(const ConnectLua&) = delete;
     virtual ~ConnectLua();
 
-    // Opens a fresh state with the standard libraries and runs the file's
-    // chunk. Logs the outcome; on failure throws L"Lua File Load Error".
+    // Opens a fresh state with a memory ceiling and only the libraries a map
+    // needs (base without file access, string, table, math), and runs the
+    // file's chunk. Logs the outcome; on failure throws L"Lua File Load Error".
     void LoadFile(const char* name);
     void Close();
 

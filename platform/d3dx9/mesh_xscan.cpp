@@ -1,6 +1,7 @@
 // Tokens and data objects of `.x` files, read only to check them.
 #include "platform/d3dx9/mesh_xscan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -26,7 +27,13 @@ struct Token {
 class Tokenizer {
 public:
     Tokenizer(const uint8_t* p, const uint8_t* end, bool binary, size_t floatSize)
-        : p_(p), end_(end), binary_(binary), floatSize_(floatSize) {}
+        : p_(p), end_(end), binary_(binary), floatSize_(floatSize) {
+        // The importer ignores the rest of a text file's header line.
+        if (!binary_) {
+            while (p_ < end_ && *p_ != '\n' && *p_ != '\r') ++p_;
+            if (p_ < end_) ++p_;
+        }
+    }
 
     Token Next() {
         if (pendingIndex_ < pending_.size()) {
@@ -41,11 +48,33 @@ public:
     }
 
 private:
-    Token Bad(const char* why) {
+    Token Bad(const std::string& why) {
         Token t;
         t.kind = Kind::Bad;
         t.text = why;
         return t;
+    }
+
+    static bool IsSeparator(uint8_t c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';' || c == '{' || c == '}' ||
+               c == '"' || c == '<';
+    }
+
+    // Sign, digits, point, digits, exponent: what the importer reads as a
+    // number (no hexadecimal, infinity or NaN).
+    static bool IsDecimal(const std::string& s) {
+        size_t i = s[0] == '-' || s[0] == '+' ? 1 : 0, digits = 0;
+        for (; i < s.size() && std::isdigit(uint8_t(s[i])); ++i) ++digits;
+        if (i < s.size() && s[i] == '.')
+            for (++i; i < s.size() && std::isdigit(uint8_t(s[i])); ++i) ++digits;
+        if (digits == 0) return false;
+        if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+            ++i;
+            if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+            if (i == s.size()) return false;
+            while (i < s.size() && std::isdigit(uint8_t(s[i]))) ++i;
+        }
+        return i == s.size();
     }
 
     Token NextText() {
@@ -82,14 +111,14 @@ private:
             return t;
         }
         const uint8_t* start = p_;
-        while (p_ < end_ && !std::strchr(" \t\r\n,;{}\"<", *p_)) ++p_;
+        while (p_ < end_ && !IsSeparator(*p_)) ++p_;
         t.text.assign(reinterpret_cast<const char*>(start), p_ - start);
-        char* stop = nullptr;
-        const double value = std::strtod(t.text.c_str(), &stop);
-        if (!t.text.empty() && stop && *stop == '\0' && (std::isdigit(uint8_t(t.text[0])) || t.text[0] == '-' ||
-                                                         t.text[0] == '+' || t.text[0] == '.')) {
+        if (t.text.empty()) return Bad("empty name");
+        const char first = t.text[0];
+        if (std::isdigit(uint8_t(first)) || first == '-' || first == '+' || first == '.') {
+            if (!IsDecimal(t.text)) return Bad("malformed number '" + t.text.substr(0, 32) + "'");
             t.kind = Kind::Number;
-            t.number = value;
+            t.number = std::strtod(t.text.c_str(), nullptr);
         } else {
             t.kind = Kind::Name;
         }
@@ -193,6 +222,7 @@ struct Object {
     std::string type, name;
     std::vector<double> numbers;
     std::vector<std::string> strings;
+    size_t references = 0;  // { name } entries
     std::vector<std::unique_ptr<Object>> children;
 };
 
@@ -251,6 +281,7 @@ private:
                 while (current_.kind == Kind::Name || current_.kind == Kind::Number) Advance();
                 if (current_.kind != Kind::Close) return Fail(error, "bad reference in " + object.type);
                 Advance();
+                ++object.references;
                 break;
             case Kind::Name: {
                 auto child = std::make_unique<Object>();
@@ -297,6 +328,7 @@ public:
         at_ += count;
         return true;
     }
+    bool AtEnd() const { return at_ == n_.size(); }
     bool Index(size_t limit) {
         double d;
         return Take(d) && d >= 0 && d < double(limit) && d == std::floor(d);
@@ -307,40 +339,61 @@ private:
     size_t at_ = 0;
 };
 
-// A face list: count, then per face its corner count and corners.
-bool CheckFaces(Numbers& n, size_t limit, bool needTriangles) {
+// A face list: count, then per face its corner count and corners. The
+// corner counts go to `shape`.
+bool CheckFaces(Numbers& n, size_t limit, bool needTriangles, std::vector<size_t>& shape) {
     size_t faces;
     if (!n.Count(faces)) return false;
+    shape.clear();
     for (size_t f = 0; f < faces; ++f) {
         size_t corners;
         if (!n.Count(corners) || (needTriangles && corners < 3)) return false;
         for (size_t k = 0; k < corners; ++k)
             if (!n.Index(limit)) return false;
+        shape.push_back(corners);
     }
     return true;
 }
+
+// The importer stops with an error (and leaks what it built) past this many
+// sets of texture coordinates or colours.
+constexpr int kMaxSets = 8;
 
 bool CheckMesh(const Object& mesh, std::string& error) {
     Numbers n(mesh.numbers);
     size_t vertices;
     if (!n.Count(vertices) || !n.Skip(vertices * 3)) return (error = "mesh " + mesh.name + ": bad vertex list"), false;
-    if (!CheckFaces(n, vertices, true)) return (error = "mesh " + mesh.name + ": a face index is out of range"), false;
+    std::vector<size_t> faces, normalFaces;
+    if (!CheckFaces(n, vertices, true, faces))
+        return (error = "mesh " + mesh.name + ": a face index is out of range"), false;
+    int uvSets = 0, colourSets = 0;
+    // Counts the importer insists on: normal faces shaped as the faces, one
+    // texture coordinate and colour per vertex, one material index per face
+    // (or one for all).
     for (const auto& child : mesh.children) {
         const Object& c = *child;
         Numbers cn(c.numbers);
         size_t count;
         bool ok = true;
         if (c.type == "MeshNormals") {
-            ok = cn.Count(count) && cn.Skip(count * 3) && CheckFaces(cn, count, false);
+            ok = cn.Count(count) && cn.Skip(count * 3) && CheckFaces(cn, count, false, normalFaces) &&
+                 normalFaces == faces;
         } else if (c.type == "MeshTextureCoords") {
-            ok = cn.Count(count) && cn.Skip(count * 2);
+            ok = ++uvSets <= kMaxSets && cn.Count(count) && count == vertices && cn.Skip(count * 2);
         } else if (c.type == "MeshVertexColors") {
-            ok = cn.Count(count);
+            ok = ++colourSets <= kMaxSets && cn.Count(count) && count == vertices;
             for (size_t i = 0; ok && i < count; ++i) ok = cn.Index(vertices) && cn.Skip(4);
         } else if (c.type == "MeshMaterialList") {
-            size_t materials;
-            ok = cn.Count(materials) && cn.Count(count);
+            // Indices must name a material the list really holds, inline or by
+            // reference, and nothing may follow them: the importer would read a
+            // stray number as the name of an object and skip what comes next.
+            size_t materials = 0;
+            ok = cn.Count(materials) && cn.Count(count) && (count == faces.size() || count == 1);
+            size_t held = c.references;
+            for (const auto& m : c.children) held += m->type == "Material";
+            materials = std::min(materials, held);
             for (size_t i = 0; ok && i < count; ++i) ok = cn.Index(materials);
+            ok = ok && cn.AtEnd();
         } else if (c.type == "SkinWeights") {
             ok = cn.Count(count);
             for (size_t i = 0; ok && i < count; ++i) ok = cn.Index(vertices);
@@ -395,6 +448,16 @@ bool ScanXFile(const void* data, size_t size, XScan& scan, std::string& error) {
     if ((format != "txt " && format != "bin ") || (floats != "0032" && floats != "0064")) {
         error = "unknown .x format '" + format + floats + "'";
         return false;
+    }
+    if (format == "txt ") {
+        // Control characters cannot stand in text; a NUL would end the importer's own reading early.
+        for (size_t i = 16; i < size; ++i) {
+            const uint8_t c = bytes[i];
+            if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7f) {
+                error = "byte " + std::to_string(c) + " at " + std::to_string(i) + " cannot stand in a text .x file";
+                return false;
+            }
+        }
     }
     Tokenizer tokens(bytes + 16, bytes + size, format == "bin ", floats == "0064" ? 8 : 4);
     Parser parser(tokens);

@@ -21,9 +21,11 @@ struct XScan {
 };
 
 // False (with the reason in `error`) for data that is not an uncompressed
-// `.x` file, is cut short, nests deeper than 256, or holds a face, normal,
-// colour, material or skin index past its array, or a negative or
-// non-finite skin weight.
+// `.x` file, is cut short, nests deeper than 256, holds a byte that cannot
+// stand in text or a number the importer cannot read, holds a face, normal,
+// colour, material or skin index past its array, counts the importer insists
+// on that disagree, or a negative or non-finite skin weight. Linear in the
+// size of the data.
 bool ScanXFile(const void* data, size_t size, XScan& scan, std::string& error);
 
 }  // namespace orv::d3dx9

@@ -20,21 +20,21 @@ using orv::d3dx9::LogError;
 namespace {
 
 // Larger pictures are refused before decoding, so a damaged header cannot ask
-// for gigabytes.
-constexpr int kMaxImageSide = 16384;
+// for gigabytes or minutes: no device here takes a wider texture.
+constexpr int kMaxImageSide = 4096;
+constexpr int64_t kMaxImagePixels = int64_t(kMaxImageSide) * kMaxImageSide;
 
 struct StbFree {
     void operator()(stbi_uc* p) const { stbi_image_free(p); }
 };
 
-D3DXIMAGE_FILEFORMAT FileFormatOf(const unsigned char* p, UINT size) {
-    if (size >= 8 && std::memcmp(p, "\x89PNG\r\n\x1a\n", 8) == 0) return D3DXIFF_PNG;
-    if (size >= 2 && p[0] == 'B' && p[1] == 'M') return D3DXIFF_BMP;
-    if (size >= 3 && p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF) return D3DXIFF_JPG;
-    if (size >= 4 && std::memcmp(p, "DDS ", 4) == 0) return D3DXIFF_DDS;
-    if (size >= 2 && p[0] == 'P' && (p[1] == '5' || p[1] == '6')) return D3DXIFF_PPM;
-    if (size >= 2 && p[0] == '#' && p[1] == '?') return D3DXIFF_HDR;
-    return D3DXIFF_TGA;  // the one format with no signature
+// The game's images are PNG and BMP; anything else never reaches the decoder,
+// which would otherwise try every format it knows on it.
+bool FileFormatOf(const unsigned char* p, UINT size, D3DXIMAGE_FILEFORMAT& format) {
+    if (size >= 8 && std::memcmp(p, "\x89PNG\r\n\x1a\n", 8) == 0) format = D3DXIFF_PNG;
+    else if (size >= 2 && p[0] == 'B' && p[1] == 'M') format = D3DXIFF_BMP;
+    else return false;
+    return true;
 }
 
 UINT RoundUpPow2(UINT v) {
@@ -69,15 +69,20 @@ HRESULT ReadInfo(const void* data, UINT size, D3DXIMAGE_INFO& info, bool& hasAlp
     if (size > 0x7fffffffu) return D3DXERR_INVALIDDATA;
     int w = 0, h = 0, comp = 0;
     const auto* bytes = static_cast<const stbi_uc*>(data);
+    D3DXIMAGE_FILEFORMAT format;
+    if (!FileFormatOf(bytes, size, format)) {
+        LogError("texture: not a PNG or BMP file");
+        return D3DXERR_INVALIDDATA;
+    }
     if (!stbi_info_from_memory(bytes, static_cast<int>(size), &w, &h, &comp)) {
         LogError("texture: unreadable image (%s)", stbi_failure_reason());
         return D3DXERR_INVALIDDATA;
     }
-    if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide) {
+    if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide || int64_t(w) * h > kMaxImagePixels) {
         LogError("texture: image of %d x %d refused", w, h);
         return D3DXERR_INVALIDDATA;
     }
-    if (FileFormatOf(bytes, size) == D3DXIFF_BMP && !BmpComplete(bytes, size)) {
+    if (format == D3DXIFF_BMP && !BmpComplete(bytes, size)) {
         LogError("texture: BMP file cut short");
         return D3DXERR_INVALIDDATA;
     }
@@ -88,7 +93,7 @@ HRESULT ReadInfo(const void* data, UINT size, D3DXIMAGE_INFO& info, bool& hasAlp
             1,
             hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
             D3DRTYPE_TEXTURE,
-            FileFormatOf(bytes, size)};
+            format};
     return D3D_OK;
 }
 

@@ -2,6 +2,8 @@
 // text. Texts and characters are converted here; numbers are printed by the C
 // library one conversion at a time under the "C" locale, so '.' is the
 // decimal point whatever the process locale is.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <cwchar>
 
@@ -70,6 +72,10 @@ public:
     }
     void Put(Ch c) { Put(&c, 1); }
     void Fill(Ch c, size_t n) {
+        if (text_) {
+            if (!overflow_) text_->append(n, c);
+            return;
+        }
         for (; n > 0 && !overflow_; --n) Put(c);
     }
     bool Overflow() const { return overflow_; }
@@ -114,22 +120,29 @@ void PutPadded(Sink<Ch>& out, const Conversion& s, const Ch* p, size_t n) {
     if (s.left) out.Fill(Ch(' '), pad);
 }
 
-template <class Ch>
-void PutAscii(Sink<Ch>& out, const std::string& text) {
-    for (const char c : text) out.Put(static_cast<Ch>(c));
-}
+// A number's text with a run of zeros that belongs inside it at zerosAt. Long
+// precisions only ever add zeros, so the run is counted rather than built.
+struct NumberText {
+    std::string text;
+    size_t zerosAt = 0;
+    size_t zeros = 0;
+    size_t Length() const { return text.size() + zeros; }
+};
 
-// One numeric conversion through the C library under the "C" locale.
+// More digits than an integer has, or than a double's exact expansion holds:
+// a longer precision only adds zeros.
+constexpr int kIntegerPrecisionLimit = 32;
+constexpr int kFloatPrecisionLimit = 1100;
+
+// One numeric conversion through the C library under the "C" locale, without
+// its width (padded by PutNumber) and with the precision capped.
 template <class V>
-std::string PrintNumber(const Conversion& s, const char* lengthModifier, V value) {
+std::string PrintNumber(const Conversion& s, const char* lengthModifier, int precision, V value) {
     std::string format = "%";
-    if (s.left) format += '-';
     if (s.plus) format += '+';
     if (s.space) format += ' ';
     if (s.alt) format += '#';
-    if (s.zero) format += '0';
-    if (s.width >= 0) format += std::to_string(s.width);
-    if (s.precision >= 0) format += '.' + std::to_string(s.precision);
+    if (precision >= 0) format += '.' + std::to_string(precision);
     format += lengthModifier;
     format += s.conv;
 
@@ -145,6 +158,36 @@ std::string PrintNumber(const Conversion& s, const char* lengthModifier, V value
     }
     uselocale(previous);
     return out;
+}
+
+// Sign, and the 0x of hexadecimal forms: zero padding goes after them.
+size_t PrefixLength(const std::string& text, char conv, bool alt) {
+    size_t n = !text.empty() && (text[0] == '-' || text[0] == '+' || text[0] == ' ') ? 1 : 0;
+    const bool hex = conv == 'a' || conv == 'A' || (alt && (conv == 'x' || conv == 'X'));
+    if (hex && text.size() >= n + 2 && text[n] == '0' && (text[n + 1] == 'x' || text[n + 1] == 'X')) n += 2;
+    return n;
+}
+
+template <class Ch>
+void PutAscii(Sink<Ch>& out, const char* p, size_t n) {
+    for (size_t i = 0; i < n && !out.Overflow(); ++i) out.Put(static_cast<Ch>(p[i]));
+}
+
+// Pads a number to the conversion's width; the zero flag pads after the sign
+// unless `zeroPad` is off (integers with a precision, infinities, NaN).
+template <class Ch>
+void PutNumber(Sink<Ch>& out, const Conversion& s, const NumberText& n, bool zeroPad) {
+    const size_t width = s.width > 0 ? static_cast<size_t>(s.width) : 0;
+    const size_t pad = width > n.Length() ? width - n.Length() : 0;
+    const bool zeros = s.zero && zeroPad && !s.left;
+    if (!s.left && !zeros) out.Fill(Ch(' '), pad);
+    const size_t prefix = zeros ? std::min(PrefixLength(n.text, s.conv, s.alt), n.zerosAt) : 0;
+    PutAscii(out, n.text.data(), prefix);
+    if (zeros) out.Fill(Ch('0'), pad);
+    PutAscii(out, n.text.data() + prefix, n.zerosAt - prefix);
+    out.Fill(Ch('0'), n.zeros);
+    PutAscii(out, n.text.data() + n.zerosAt, n.text.size() - n.zerosAt);
+    if (s.left) out.Fill(Ch(' '), pad);
 }
 
 bool IntegerOf(const Arg& a, uint64_t& bits, int& size) {
@@ -188,12 +231,18 @@ bool EmitInteger(Sink<Ch>& out, const Conversion& s, bool isSigned, const Arg& a
     const int bytes = s.truncating ? modifierBytes : (size > modifierBytes ? size : modifierBytes);
     const uint64_t mask = bytes >= 8 ? ~uint64_t(0) : (uint64_t(1) << (bytes * 8)) - 1;
     uint64_t value = bits & mask;
+    NumberText n;
+    const int precision = std::min(s.precision, kIntegerPrecisionLimit);
     if (isSigned) {
         if (bytes < 8 && ((value >> (bytes * 8 - 1)) & 1)) value |= ~mask;
-        PutAscii(out, PrintNumber(s, "ll", static_cast<long long>(value)));
+        n.text = PrintNumber(s, "ll", precision, static_cast<long long>(value));
     } else {
-        PutAscii(out, PrintNumber(s, "ll", static_cast<unsigned long long>(value)));
+        n.text = PrintNumber(s, "ll", precision, static_cast<unsigned long long>(value));
     }
+    // Extra precision zeros go after the sign and any 0x.
+    n.zerosAt = PrefixLength(n.text, s.conv, s.alt);
+    n.zeros = s.precision > precision ? static_cast<size_t>(s.precision - precision) : 0;
+    PutNumber(out, s, n, s.precision < 0);
     return true;
 }
 
@@ -201,7 +250,20 @@ template <class Ch>
 bool EmitFloat(Sink<Ch>& out, const Conversion& s, const Arg& a) {
     double value;
     if (!RealOf(a, value)) return false;
-    PutAscii(out, PrintNumber(s, "", value));
+    NumberText n;
+    const int precision = std::min(s.precision, kFloatPrecisionLimit);
+    n.text = PrintNumber(s, "", precision, value);
+    n.zerosAt = n.text.size();
+    const bool finite = std::isfinite(value);
+    // %g drops trailing zeros unless '#' keeps them.
+    const bool keepsZeros = (s.conv != 'g' && s.conv != 'G') || s.alt;
+    if (finite && keepsZeros && s.precision > precision) {
+        const char exponent = s.conv == 'a' || s.conv == 'A' ? 'p' : 'e';
+        const size_t at = n.text.find_last_of(exponent == 'p' ? "pP" : "eE");
+        if (at != std::string::npos) n.zerosAt = at;
+        n.zeros = static_cast<size_t>(s.precision - precision);
+    }
+    PutNumber(out, s, n, finite);
     return true;
 }
 

@@ -67,7 +67,12 @@ TEST(RootScene, StartsWithTheProductTitleOneJobRecordAndTheGameGrid) {
 
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(g_seen.name, "first");
-    EXPECT_EQ(g_seen.title, L"ORVALIS v1.03");
+    // Once a second of frames has passed the title carries the frame rate
+    // too; on a slow machine that happens before the second frame.
+    const std::wstring product = L"ORVALIS v1.03";
+    EXPECT_EQ(g_seen.title.substr(0, product.size()), product);
+    const std::wstring rest = g_seen.title.substr(std::min(product.size(), g_seen.title.size()));
+    EXPECT_TRUE(rest.empty() || rest.starts_with(L" [ FPS : ")) << "title: " << std::string(rest.begin(), rest.end());
     EXPECT_EQ(g_seen.jobCount, 1);
     EXPECT_EQ(g_seen.viewportWidth, 480u) << "the object manager projects with the device's viewport";
     EXPECT_FALSE(g_seen.hasAreaManager);

@@ -1,6 +1,9 @@
 // Lua enemy maps: the "cmd" library, the launch types through the generator,
 // damaged maps, and the game's own maps.
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "LuaTestSupport.h"
 #include "game/enemy/EnemyScript_Derive.h"
@@ -190,6 +193,68 @@ TEST_F(EnemyMaps, DamagedMapsAreLoggedAndEndWithoutACrash) {
         EXPECT_EQ(g_pEnemyScript, nullptr) << c.name;
         EXPECT_NE(log->Text().find(c.logged), std::string::npos) << c.name;
     }
+}
+
+// Maps are data: no system, file or debugger access, a memory ceiling, and
+// a budget that also holds inside library calls and through pcall.
+TEST_F(EnemyMaps, HostileMapsEndWithALoggedErrorAndTouchNothing) {
+    auto fixture = [](const char* name) {
+        std::ifstream file(std::string(ORV_SOURCE_DIR) + "/tests/game/lua/hostile/" + name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    };
+    const std::string ran = (folder / "ran.out").string();
+    struct Case {
+        const char* name;
+        std::string text;
+        bool throws;       // the chunk itself fails
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"os-execute.lua", fixture("os-execute.lua"), false, "attempt to index global 'os'"},
+        {"budget-sethook.lua", fixture("budget-sethook.lua"), false, "attempt to index global 'debug'"},
+        {"budget-pattern.lua", fixture("budget-pattern.lua"), false, "pattern too costly"},
+        {"memory-rep.lua", fixture("memory-rep.lua"), false, "not enough memory"},
+        {"io.lua", "function Initialize() io.open('" + ran + "', 'w') end", false, "attempt to index global 'io'"},
+        {"dofile.lua", "function Initialize() dofile('" + ran + "') end", false, "attempt to call global 'dofile'"},
+        {"binary.lua", "function Initialize() assert(load(string.dump(function() end))) end", false,
+         "attempt to load a binary chunk"},
+        {"doubling.lua", "local s = 'x' for i = 1, 40 do s = s .. s end", true, "not enough memory"},
+        {"caught.lua", "function Initialize() while true do pcall(function() while true do end end) end end", false,
+         "ran too long"},
+        {"emptyrep.lua", "function Initialize() if string.rep('', 2^31) == '' then error('empty ok') end end", false,
+         "empty ok"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = WriteMap(c.name, c.text);
+        EnemyScript_Derive* script = nullptr;
+        try {
+            script = new EnemyScript_Derive(path.c_str(), generator);
+        } catch (const wchar_t*) {
+        }
+        EXPECT_EQ(script == nullptr, c.throws) << c.name;
+        if (script) {
+            EXPECT_TRUE(script->IsEnded()) << c.name << " fails in Initialize";
+            delete script;
+        }
+        EXPECT_NE(log->Text().find(c.logged), std::string::npos) << c.name;
+    }
+    EXPECT_FALSE(std::filesystem::exists("os-execute.out")) << "a map ran a command";
+    EXPECT_FALSE(std::filesystem::exists(ran));
+
+    // What a map may use still works: text chunks, string and table functions.
+    const std::string path = WriteMap("allowed.lua",
+                                      "function Initialize()\n"
+                                      "  local f = load('return 1 + 1')\n"
+                                      "  local n = select(2, string.gsub('a,b,c', ',', ';'))\n"
+                                      "  local t = {3, 1, 2} table.sort(t)\n"
+                                      "  if f() ~= 2 or n ~= 2 or table.concat(t) ~= '123' or not ('abc'):find('b') then\n"
+                                      "    error('library broken')\n"
+                                      "  end\n"
+                                      "end\n"
+                                      "function Update(dt) cmd.endScript() end\n");
+    EnemyScript_Derive script(path.c_str(), generator);
+    EXPECT_FALSE(script.IsEnded());
+    EXPECT_EQ(log->Text().find("library broken"), std::string::npos);
 }
 
 TEST_F(EnemyMaps, TheGamesMapsLoadRunAndEndThemselves) {
