@@ -64,13 +64,17 @@ public:
         g_initialized = dialogue->Initialize(0);
         return 0;
     }
-    void OnUpdate(float) override {
-        if (g_initialized == 0)
-            dialogue->ApplySpeakSet(
-                GraphicManager::SpeakSet{"velrin", "dweli", L"あいうえおかきくけこ", 1, GraphicManager::kSpeakerColor});
+    void OnUpdate(float timeStep) override {
+        if (g_initialized != 0) return;
+        dialogue->ApplySpeakSet(
+            GraphicManager::SpeakSet{"velrin", "dweli", L"あいうえおかきくけこ", 1, GraphicManager::kSpeakerColor});
+        spokenTime += timeStep;
     }
 
     GraphicManager* dialogue = nullptr;
+    // Game time since the line was first given. The first frames after a slow
+    // start catch up with short steps, so a frame count says little about it.
+    float spokenTime = 0.0f;
 };
 
 class TestRoot : public SceneFirst {
@@ -88,18 +92,23 @@ public:
     }
     void OnUpdate(float timeStep) override {
         SceneFirst::OnUpdate(timeStep);
-        ++m_frames;
-        if (m_frames == 60) m_capture = &g_text;
-        if (m_frames == 61 && g_initialized == 0)
+        const float spoken = m_scene->spokenTime;
+        // The line's window slides in for half a second, then the text shows.
+        if (m_step == 0 && spoken >= 1.0f) m_capture = &g_text, m_step = 1;
+        else if (m_step == 1) {
             m_scene->dialogue->GetWindow(GraphicManager::ScreenEffect)
                 ->StartFadeToColor(D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f), 5.0f);
-        if (m_frames == 100) m_capture = &g_fade;
-        if (m_frames == 101 || g_initialized != 0) PostQuitMessage(0);
+            m_fadeStart = spoken;
+            m_step = 2;
+        } else if (m_step == 2 && spoken - m_fadeStart >= 0.6f) m_capture = &g_fade, m_step = 3;
+        else if (m_step == 3) PostQuitMessage(0);
+        if (g_initialized != 0) PostQuitMessage(0);
     }
 
 private:
     DialogueScene* m_scene = nullptr;  // a child: the tree holds it
-    int m_frames = 0;
+    int m_step = 0;
+    float m_fadeStart = 0.0f;
     Shot* m_capture = nullptr;
 };
 
