@@ -173,7 +173,7 @@ TEST_F(ScreenLayoutTest, OptionPanel) {
         ExpectDigitRow(Row(panel.musicDigit, 3), "music volume");
         ExpectDigitRow(Row(panel.buttonDigit[0], 2), "shot button");
         if (c.width != 1280) continue;
-        // Too wide for the Part's origin (832, 104): centred across, the
+        // Too wide for its designed origin (832, 104): centred across, the
         // picture grown to hold the digits and "%" (up to offset 612).
         EXPECT_FLOAT_EQ(panel.GetScale(), 1.0f);
         ExpectAt(panel.GetPicture()->m_sprite, 294, 40, "picture");
@@ -233,7 +233,7 @@ TEST_F(ScreenLayoutTest, RankingViewAndNameEntry) {
         if (c.width != 1280) continue;
         // The view's selectors (to offset 1044) and its list (from -472) are
         // wider than the layout: the panel is drawn smaller, centred across,
-        // at the Part's height.
+        // at its designed height.
         const float k = 1248.0f / 1636.0f;
         EXPECT_NEAR(view.GetScale(), k, 1e-5f);
         const float x0 = 640.0f - k * 258.0f;
