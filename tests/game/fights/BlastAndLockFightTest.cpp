@@ -17,14 +17,8 @@ public:
     int contacts = 0;
 };
 
-class NukeFight : public WeaponsFixture {
+class NukeFight : public NukeFixture {
 protected:
-    void SetUp() override {
-        WeaponsFixture::SetUp();
-        pool = new Bullet_NukeFactory(objects, areas, nullptr);
-        pool->AddRef();
-        ASSERT_EQ(pool->Initialize(0), 0);
-    }
 
     void TearDown() override {
         g_pEnvironment2->SetPlayer(nullptr);
@@ -32,19 +26,11 @@ protected:
             target->RequestRemove(true);
             target->Release();
         }
-        pool->Release();
-        WeaponsFixture::TearDown();
+        NukeFixture::TearDown();
     }
 
     Bullet_Nuke* Fire(int kind, int side, float speedFactor, float detonationTime) {
-        const D3DXQUATERNION ahead(0.0f, 0.0f, 0.0f, 1.0f);
-        Bullet_Nuke::SetParam record(AreaPos::FromWorld(D3DXVECTOR3(0, 300, 0)), ahead, nullptr, side,
-                                     D3DXVECTOR3(0, 0, 0), 1.0f, objects, speedFactor, detonationTime, kind);
-        Quorvex::IFactoryProduct* product = pool->AcquireProduct(&record);
-        EXPECT_NE(product, nullptr);
-        if (!product) return nullptr;
-        product->Release();
-        return dynamic_cast<Bullet_Nuke*>(product);
+        return FireNuke(kind, side, detonationTime, speedFactor);
     }
 
     CountingPlayer* Target() {
@@ -68,7 +54,6 @@ protected:
         return radius;
     }
 
-    Bullet_NukeFactory* pool = nullptr;
     CountingPlayer* target = nullptr;
 };
 

@@ -7,32 +7,12 @@
 namespace weapons_test {
 namespace {
 
-class Nukes : public WeaponsFixture {
+class Nukes : public NukeFixture {
 protected:
-    void SetUp() override {
-        WeaponsFixture::SetUp();
-        pool = new Bullet_NukeFactory(objects, areas, nullptr);
-        pool->AddRef();
-        ASSERT_EQ(pool->Initialize(0), 0);
-    }
-
-    void TearDown() override {
-        pool->Release();
-        WeaponsFixture::TearDown();
-    }
-
     Bullet_Nuke* Fire(int kind, int side, float detonationTime,
                       const D3DXQUATERNION& ahead = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f)) {
-        Bullet_Nuke::SetParam record(AreaPos::FromWorld(D3DXVECTOR3(0, 300, 0)), ahead, nullptr, side,
-                                     D3DXVECTOR3(0, 0, 0), 1.0f, objects, 1.0f, detonationTime, kind);
-        Quorvex::IFactoryProduct* product = pool->AcquireProduct(&record);
-        EXPECT_NE(product, nullptr);
-        if (!product) return nullptr;
-        product->Release();
-        return dynamic_cast<Bullet_Nuke*>(product);
+        return FireNuke(kind, side, detonationTime, 1.0f, ahead);
     }
-
-    Bullet_NukeFactory* pool = nullptr;
 };
 
 TEST_F(Nukes, SpeedAndPowerFollowTheKind) {

@@ -6,6 +6,7 @@
 #include "game/enemy/EnemyEx.h"
 #include "game/player/weapons/LockonMarker.h"
 #include "game/player/weapons/MarkerGenerator.h"
+#include "game/player/weapons/Bullet_Nuke.h"
 #include "game/world/effects/EffectGenerator.h"
 
 namespace weapons_test {
@@ -129,6 +130,35 @@ protected:
     LockonMarker* lockon = nullptr;
     EffectGenerator* effects = nullptr;
     std::vector<Quorvex::RenderStage*> stages;
+};
+
+// The stage with the nuke pool, and a launch from 300 up at the origin.
+class NukeFixture : public WeaponsFixture {
+protected:
+    void SetUp() override {
+        WeaponsFixture::SetUp();
+        pool = new Bullet_NukeFactory(objects, areas, nullptr);
+        pool->AddRef();
+        ASSERT_EQ(pool->Initialize(0), 0);
+    }
+
+    void TearDown() override {
+        pool->Release();
+        WeaponsFixture::TearDown();
+    }
+
+    Bullet_Nuke* FireNuke(int kind, int side, float detonationTime, float speedFactor = 1.0f,
+                          const D3DXQUATERNION& ahead = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f)) {
+        Bullet_Nuke::SetParam record(AreaPos::FromWorld(D3DXVECTOR3(0, 300, 0)), ahead, nullptr, side,
+                                     D3DXVECTOR3(0, 0, 0), 1.0f, objects, speedFactor, detonationTime, kind);
+        Quorvex::IFactoryProduct* product = pool->AcquireProduct(&record);
+        EXPECT_NE(product, nullptr);
+        if (!product) return nullptr;
+        product->Release();
+        return dynamic_cast<Bullet_Nuke*>(product);
+    }
+
+    Bullet_NukeFactory* pool = nullptr;
 };
 
 }  // namespace weapons_test
