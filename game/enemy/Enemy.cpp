@@ -93,11 +93,5 @@ void Enemy::BuildCollision() {
 }
 
 void Enemy::UpdateWorldMatrix() {
-    D3DXMATRIX world;
-    D3DXMatrixRotationQuaternion(&world, &m_orientation);
-    const D3DXVECTOR3 p = m_areaPos.ToWorld();
-    world._41 = p.x;
-    world._42 = p.y;
-    world._43 = p.z;
-    Quorvex::PushMesh(nullptr, mesh, world);
+    Quorvex::PushMesh(nullptr, mesh, MakeWorldMatrix(m_orientation, m_areaPos.ToWorld()));
 }

@@ -10,19 +10,11 @@ using namespace Quorvex;
 
 namespace {
 
-struct KeyBinding {
-    int code;
-    const char* command;
-};
-
 // DirectInput key codes and pad inputs of the menu commands.
-constexpr KeyBinding kKeys[] = {
-    {200, "SelectUp"},    {17, "SelectUp"},    {208, "SelectDown"},  {31, "SelectDown"},
-    {203, "SelectLeft"},  {30, "SelectLeft"},  {205, "SelectRight"}, {32, "SelectRight"},
-    {28, "SelectEnter"},  {54, "SelectCancel"},
-};
-constexpr KeyBinding kPadInputs[] = {
-    {1, "SelectUp"}, {3, "SelectDown"}, {0, "SelectLeft"}, {2, "SelectRight"}, {4, "SelectEnter"}, {5, "SelectCancel"},
+constexpr InputManager::KeyBinding kBindings[] = {
+    {"SelectUp", 200, 1},    {"SelectUp", 17, -1},    {"SelectDown", 208, 3},  {"SelectDown", 31, -1},
+    {"SelectLeft", 203, 0},  {"SelectLeft", 30, -1},  {"SelectRight", 205, 2}, {"SelectRight", 32, -1},
+    {"SelectEnter", 28, 4},  {"SelectCancel", 54, 5},
 };
 
 }  // namespace
@@ -51,8 +43,7 @@ Pause_SelectListBase::~Pause_SelectListBase() {
 int Pause_SelectListBase::Initialize(int) {
     if (!m_pInput) return -1;
     if (!m_bound) {
-        for (const KeyBinding& key : kKeys) m_pInput->BindKey(key.code, key.command);
-        for (const KeyBinding& pad : kPadInputs) m_pInput->BindPadButton(pad.code, pad.command);
+        m_pInput->BindTable(kBindings);
         m_bound = true;
     }
     return 0;
@@ -69,8 +60,7 @@ void Pause_SelectListBase::Finalize() {
 
 void Pause_SelectListBase::Unbind() {
     if (!m_bound || !m_pInput) return;
-    for (const KeyBinding& key : kKeys) m_pInput->UnbindKey(key.code, key.command);
-    for (const KeyBinding& pad : kPadInputs) m_pInput->UnbindPadButton(pad.code, pad.command);
+    m_pInput->UnbindTable(kBindings);
     m_bound = false;
 }
 

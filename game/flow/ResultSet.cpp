@@ -13,8 +13,8 @@ using namespace Quorvex;
 
 namespace {
 
-constexpr int kEnterKey = 28;
-constexpr int kSkipPadButton = 4;
+// Return; pad button 0.
+constexpr InputManager::KeyBinding kSkipBinding[] = {{"result_skip", 28, 4}};
 
 GameManager* Manager() { return g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr; }
 
@@ -45,8 +45,7 @@ ResultSet::~ResultSet() {
     for (Result_StageScore*& row : m_rows) DropPart(row);
     DropPart(m_nextStage);
     if (m_input) {
-        m_input->UnbindKey(kEnterKey, "result_skip");
-        m_input->UnbindPadButton(kSkipPadButton, "result_skip");
+        m_input->UnbindTable(kSkipBinding);
     }
 }
 
@@ -59,8 +58,7 @@ int ResultSet::Initialize(int param) {
     m_rows[3] = NewPart<Result_TotalScore>(m_manager);
     m_nextStage = NewPart<Result_NextStage>(m_manager);
     if (m_input) {
-        m_input->BindKey(kEnterKey, "result_skip");
-        m_input->BindPadButton(kSkipPadButton, "result_skip");
+        m_input->BindTable(kSkipBinding);
     }
     return 0;
 }

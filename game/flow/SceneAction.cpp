@@ -40,11 +40,11 @@ using namespace Quorvex;
 
 namespace {
 
-// DirectInput key codes and pad buttons of the dialogue commands.
-constexpr int kNextSpeakKey = 203;      // left arrow
-constexpr int kNextSpeakPad = 4;
-constexpr int kNextSpeakSkipKey = 205;  // right arrow
-constexpr int kNextSpeakSkipPad = 5;
+// The dialogue commands: left arrow and right arrow, pad buttons 0 and 1.
+constexpr InputManager::KeyBinding kDialogueBindings[] = {
+    {"NextSpeak", 203, 4},
+    {"NextSpeakSkip", 205, 5},
+};
 
 constexpr float kGaugeDrainPerSecond = 0.5f;
 constexpr float kStartFrameTime = 0.016f;
@@ -209,10 +209,7 @@ void SceneAction::ReleaseWorld() {
     InputManager* input = GetInputManager();
     if (registry.dialogueCommandsBound && input) {
         registry.dialogueCommandsBound = false;
-        input->UnbindKey(kNextSpeakKey, "NextSpeak");
-        input->UnbindPadButton(kNextSpeakPad, "NextSpeak");
-        input->UnbindKey(kNextSpeakSkipKey, "NextSpeakSkip");
-        input->UnbindPadButton(kNextSpeakSkipPad, "NextSpeakSkip");
+        input->UnbindTable(kDialogueBindings);
     }
 }
 
@@ -471,10 +468,7 @@ int SceneAction::BuildWorld() {
 
     if (InputManager* input = GetInputManager()) {
         registry.dialogueCommandsBound = true;
-        input->BindKey(kNextSpeakKey, "NextSpeak");
-        input->BindPadButton(kNextSpeakPad, "NextSpeak");
-        input->BindKey(kNextSpeakSkipKey, "NextSpeakSkip");
-        input->BindPadButton(kNextSpeakSkipPad, "NextSpeakSkip");
+        input->BindTable(kDialogueBindings);
     }
     return 0;
 }

@@ -16,8 +16,8 @@ using namespace Quorvex;
 
 namespace {
 
-constexpr int kPauseKey = 1;   // Escape
-constexpr int kPausePad = 12;  // pad button 8
+// Escape; pad button 8.
+constexpr InputManager::KeyBinding kPauseBinding[] = {{"pause", 1, 12}};
 constexpr D3DCOLOR kClearColor = 0xFF646464;
 
 // Finalises a list the scene owns and lets it leave the object manager.
@@ -42,8 +42,7 @@ ScenePause::ScenePause() {
 ScenePause::~ScenePause() {
     if (m_bound) {
         if (InputManager* input = GetInputManager()) {
-            input->UnbindKey(kPauseKey, "pause");
-            input->UnbindPadButton(kPausePad, "pause");
+            input->UnbindTable(kPauseBinding);
         }
         m_bound = false;
     }
@@ -109,8 +108,7 @@ int ScenePause::OnInitialize(void* param) {
 
     // 6. "pause".
     if (!input) return -1;
-    input->BindKey(kPauseKey, "pause");
-    input->BindPadButton(kPausePad, "pause");
+    input->BindTable(kPauseBinding);
     m_bound = true;
 
     // 7. Published.

@@ -15,14 +15,9 @@ using namespace Quorvex;
 
 namespace {
 
-struct KeyBinding {
-    int code;
-    const char* command;
-};
-
-constexpr KeyBinding kViewKeys[] = {
-    {30, "ViewLeft"},  {32, "ViewRight"}, {16, "ViewUp"},           {18, "ViewDown"},
-    {17, "ViewFront"}, {31, "ViewBack"},  {61, "ViewFreeModeSwitch"},
+constexpr InputManager::KeyBinding kViewKeys[] = {
+    {"ViewLeft", 30, -1},  {"ViewRight", 32, -1}, {"ViewUp", 16, -1},             {"ViewDown", 18, -1},
+    {"ViewFront", 17, -1}, {"ViewBack", 31, -1},  {"ViewFreeModeSwitch", 61, -1},
 };
 
 // Free mode speed, world units per second.
@@ -71,11 +66,11 @@ void ViewObject::BindKeys(bool bind) {
         if (!input) return;
         input->AddRef();
         m_pBoundInput = input;
-        for (const KeyBinding& key : kViewKeys) input->BindKey(key.code, key.command);
+        input->BindTable(kViewKeys);
         return;
     }
     if (!m_pBoundInput) return;
-    for (const KeyBinding& key : kViewKeys) m_pBoundInput->UnbindKey(key.code, key.command);
+    m_pBoundInput->UnbindTable(kViewKeys);
     m_pBoundInput->Release();
     m_pBoundInput = nullptr;
 }

@@ -37,30 +37,17 @@ int PanelScene::StartPanel(void* param, const char* groupName) {
     return result < 0 ? -1 : 0;
 }
 
-void PanelScene::BindCommands(const Binding* table, int count) {
+void PanelScene::BindCommands(std::span<const Binding> table) {
     Unbind();
     InputManager* input = GetInputManager();
     if (!input) return;
-    for (int i = 0; i < count; ++i) {
-        for (int key : table[i].keys)
-            if (key >= 0) input->BindKey(key, table[i].command);
-        input->BindPadButton(table[i].pad, table[i].command);
-    }
-    m_pBindings = table;
-    m_bindingCount = count;
+    input->BindTable(table);
+    m_bindings = table;
 }
 
 void PanelScene::Unbind() {
-    InputManager* input = GetInputManager();
-    if (input) {
-        for (int i = 0; i < m_bindingCount; ++i) {
-            for (int key : m_pBindings[i].keys)
-                if (key >= 0) input->UnbindKey(key, m_pBindings[i].command);
-            input->UnbindPadButton(m_pBindings[i].pad, m_pBindings[i].command);
-        }
-    }
-    m_pBindings = nullptr;
-    m_bindingCount = 0;
+    if (InputManager* input = GetInputManager()) input->UnbindTable(m_bindings);
+    m_bindings = {};
 }
 
 void PanelScene::Finish() {

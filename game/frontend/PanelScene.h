@@ -3,6 +3,9 @@
 // manager from the start argument, a 2D render group of their own, their
 // menu commands, point-sampled drawing, and the way they end.
 #pragma once
+#include <span>
+
+#include "engine/assets/devices/InputManager.h"
 #include "engine/core/SceneBase.h"
 
 namespace Quorvex {
@@ -13,13 +16,9 @@ class GameManager;
 
 class PanelScene : public Quorvex::SceneBase {
 public:
-    // One command with up to two keys (DirectInput codes, -1 for none) and a
-    // pad input of the first pad.
-    struct Binding {
-        const char* command;
-        int keys[2];
-        int pad;
-    };
+    // One command with a key (DirectInput code) and a pad input of the first
+    // pad, -1 for none; a second key takes a row of its own.
+    using Binding = Quorvex::InputManager::KeyBinding;
 
     // Point sampling for the panels' pixel art, then the normal render.
     void Render() override;
@@ -43,7 +42,7 @@ protected:
     // name: 0, or -1 when the group cannot be registered.
     int StartPanel(void* param, const char* groupName);
     // Binds the commands of the table (kept until the scene ends).
-    void BindCommands(const Binding* table, int count);
+    void BindCommands(std::span<const Binding> table);
     // The scene is finished and its parent removes it at its next update.
     void Finish();
     // The row after "opUp" or "opDown" pressed this frame; on a change the
@@ -57,6 +56,5 @@ protected:
 private:
     void Unbind();
 
-    const Binding* m_pBindings = nullptr;
-    int m_bindingCount = 0;
+    std::span<const Binding> m_bindings;
 };

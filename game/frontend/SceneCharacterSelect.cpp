@@ -39,15 +39,11 @@ constexpr int kOutputCount = 4;
 constexpr float kPuffInterval = 0.25f;
 constexpr float kStartSpeed = 1000000.0f;
 
-// Key codes of the commands.
-constexpr int kKeyLeft = 0xCB;
-constexpr int kKeyRight = 0xCD;
-constexpr int kKeyW = 0x11;
-constexpr int kKeyA = 0x1E;
-constexpr int kKeyS = 0x1F;
-constexpr int kKeyD = 0x20;
-constexpr int kPadNext = 4;
-constexpr int kPadBack = 5;
+// Left and right arrows with pad buttons 0 and 1; W and A up, S and D down.
+constexpr InputManager::KeyBinding kBindings[] = {
+    {"SelectNext", 0xCB, 4}, {"SelectBack", 0xCD, 5}, {"SelectUp", 0x11, -1},
+    {"SelectUp", 0x1E, -1},  {"SelectDown", 0x1F, -1}, {"SelectDown", 0x20, -1},
+};
 
 D3DXVECTOR2 Pixels(float x, float y) { return D3DXVECTOR2(LayoutFromPixels(x), LayoutFromPixels(y)); }
 
@@ -281,20 +277,10 @@ int SceneCharacterSelect::CreateObjects() {
 void SceneCharacterSelect::BindCommands(bool bind) {
     InputManager* input = GetInputManager();
     if (!input || bind == m_bound) return;
-    struct Binding {
-        int key;
-        const char* name;
-    };
-    static const Binding kKeys[] = {{kKeyLeft, "SelectNext"}, {kKeyRight, "SelectBack"}, {kKeyW, "SelectUp"},
-                                    {kKeyA, "SelectUp"},      {kKeyS, "SelectDown"},     {kKeyD, "SelectDown"}};
-    for (const Binding& b : kKeys) bind ? input->BindKey(b.key, b.name) : input->UnbindKey(b.key, b.name);
-    if (bind) {
-        input->BindPadButton(kPadNext, "SelectNext");
-        input->BindPadButton(kPadBack, "SelectBack");
-    } else {
-        input->UnbindPadButton(kPadNext, "SelectNext");
-        input->UnbindPadButton(kPadBack, "SelectBack");
-    }
+    if (bind)
+        input->BindTable(kBindings);
+    else
+        input->UnbindTable(kBindings);
     m_bound = bind;
 }
 

@@ -40,8 +40,8 @@ using namespace Quorvex;
 
 namespace {
 
-constexpr int kEventSkipKey = 28;  // Return
-constexpr int kEventSkipPad = 5;
+// Return; pad button 1.
+constexpr InputManager::KeyBinding kEventSkipBinding[] = {{"EventSkip", 28, 5}};
 constexpr float kDegree = D3DX_PI / 180.0f;
 constexpr float kCreditLifetime = 5.5f;
 constexpr float kLongCreditLifetime = 15.0f;
@@ -293,13 +293,10 @@ bool SceneEnding::StartShot(SceneBase* scene, ViewObject* camera, const AreaPos&
 
 bool SceneEnding::BindEventSkip(InputManager* input, bool bind) {
     if (!input) return false;
-    if (bind) {
-        input->BindKey(kEventSkipKey, "EventSkip");
-        input->BindPadButton(kEventSkipPad, "EventSkip");
-    } else {
-        input->UnbindKey(kEventSkipKey, "EventSkip");
-        input->UnbindPadButton(kEventSkipPad, "EventSkip");
-    }
+    if (bind)
+        input->BindTable(kEventSkipBinding);
+    else
+        input->UnbindTable(kEventSkipBinding);
     return bind;
 }
 

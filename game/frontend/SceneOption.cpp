@@ -1,7 +1,6 @@
 #include "game/frontend/SceneOption.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "engine/assets/RenderObjectSpr2D.h"
 #include "engine/assets/ResourceManager.h"
@@ -20,11 +19,9 @@ constexpr float kOriginDy = -256.0f;
 
 // Key and pad bindings of the panel's commands.
 constexpr PanelScene::Binding kBindings[] = {
-    {"opUp", {200, 17}, 1},
-    {"opDown", {208, 31}, 3},
-    {"opVolDown", {203, 30}, 0},
-    {"opVolUp", {205, 32}, 2},
-    {"opEnter", {28, -1}, 4},
+    {"opUp", 200, 1},      {"opUp", 17, -1},    {"opDown", 208, 3},   {"opDown", 31, -1},
+    {"opVolDown", 203, 0}, {"opVolDown", 30, -1}, {"opVolUp", 205, 2}, {"opVolUp", 32, -1},
+    {"opEnter", 28, 4},
 };
 
 // Cut-outs on "matOption" in texels (x0, y0, x1, y1).
@@ -102,7 +99,7 @@ int SceneOption::OnInitialize(void* param) {
     ShowVolume(kRowSoundEffect);
     for (int row = kRowShot; row <= kRowBrake; ++row) ShowButton(row);
     ShowReverseAxis();
-    BindCommands(kBindings, static_cast<int>(std::size(kBindings)));
+    BindCommands(kBindings);
     return 0;
 }
 

@@ -1,7 +1,6 @@
 #include "game/frontend/SceneScore.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "engine/assets/RenderObjectSpr2D.h"
 #include "engine/assets/ResourceManager.h"
@@ -20,8 +19,8 @@ constexpr float kOriginDx = 156.0f;
 constexpr float kOriginDy = -256.0f;
 
 constexpr PanelScene::Binding kBindings[] = {
-    {"opUp", {0x11, -1}, 1},        {"opDown", {0x1F, -1}, 3},        {"opSelLeft", {0x1E, -1}, 0},
-    {"opSelRight", {0x20, -1}, 2},  {"opEnter", {0xCB, 0x1C}, 4},     {"opCancel", {0xCD, 0x36}, 5},
+    {"opUp", 0x11, 1},       {"opDown", 0x1F, 3},    {"opSelLeft", 0x1E, 0},    {"opSelRight", 0x20, 2},
+    {"opEnter", 0xCB, 4},    {"opEnter", 0x1C, -1},  {"opCancel", 0xCD, 5},     {"opCancel", 0x36, -1},
 };
 
 // Array index of a choice that the game state or the cursor holds: kept
@@ -186,7 +185,7 @@ int SceneScore::OnInitialize(void* param) {
     if (StartPanel(param, kStageName) < 0) return -1;
     RegisterCells(GetObjectManager());
     SetMode(mode);
-    BindCommands(kBindings, static_cast<int>(std::size(kBindings)));
+    BindCommands(kBindings);
     return 0;
 }
 

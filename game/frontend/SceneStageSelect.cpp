@@ -1,7 +1,6 @@
 #include "game/frontend/SceneStageSelect.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "engine/assets/RenderObjectSpr2D.h"
 #include "engine/assets/ResourceManager.h"
@@ -18,11 +17,8 @@ constexpr float kOriginDx = 192.0f;
 constexpr float kOriginDy = -256.0f;
 
 constexpr PanelScene::Binding kBindings[] = {
-    {"opUp", {0x11, -1}, 1},
-    {"opDown", {0x1F, -1}, 3},
-    {"opSelLeft", {0x1E, -1}, 0},
-    {"opSelRight", {0x20, -1}, 2},
-    {"opEnter", {0xCB, 0x1C}, 4},
+    {"opUp", 0x11, 1},    {"opDown", 0x1F, 3},  {"opSelLeft", 0x1E, 0},
+    {"opSelRight", 0x20, 2}, {"opEnter", 0xCB, 4}, {"opEnter", 0x1C, -1},
 };
 
 }  // namespace
@@ -126,7 +122,7 @@ int SceneStageSelect::OnInitialize(void* param) {
     PanelSprSet::MoveHighlight(nullptr, m_pSprites->level[1]);
     m_fighter = IsFighterUnlocked(1) ? 1 : StepFighter(1, 1);
     PanelSprSet::MoveHighlight(nullptr, m_pSprites->fighter[m_fighter]);
-    BindCommands(kBindings, static_cast<int>(std::size(kBindings)));
+    BindCommands(kBindings);
     m_maxLevel = MaxLevelOf(m_difficulty);
     if (g_pEnvironment2) g_pEnvironment2->stageSelectScene = this;
     return 0;

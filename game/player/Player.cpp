@@ -402,16 +402,13 @@ void Player::ApplyMoveLimit() {
 
 void Player::BindDefaultKeys() {
     if (!m_inputManager) return;
-    static const struct {
-        const char* name;
-        int code;
-    } kKeys[] = {
-        {"PitchUp", 17},     {"PitchDown", 31},    {"RollUp", 30},        {"RollDown", 32},
-        {"YawUp", 57},       {"YawDown", 42},      {"Accel", 200},        {"Brake", 208},
-        {"Shot1", 205},      {"Shot2", 203},       {"Shot3", 82},         {"LockMarkUp", 17},
-        {"LockMarkDown", 31}, {"LockMarkLeft", 30}, {"LockMarkRight", 32},
+    static constexpr Quorvex::InputManager::KeyBinding kKeys[] = {
+        {"PitchUp", 17, -1},      {"PitchDown", 31, -1},    {"RollUp", 30, -1},        {"RollDown", 32, -1},
+        {"YawUp", 57, -1},        {"YawDown", 42, -1},      {"Accel", 200, -1},        {"Brake", 208, -1},
+        {"Shot1", 205, -1},       {"Shot2", 203, -1},       {"Shot3", 82, -1},         {"LockMarkUp", 17, -1},
+        {"LockMarkDown", 31, -1}, {"LockMarkLeft", 30, -1}, {"LockMarkRight", 32, -1},
     };
-    for (const auto& key : kKeys) m_inputManager->BindKey(key.code, key.name);
+    m_inputManager->BindTable(kKeys);
 }
 
 bool Player::CommandOn(const char* name) const { return m_inputManager && m_inputManager->IsCommandOn(name); }

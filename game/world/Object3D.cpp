@@ -218,3 +218,18 @@ void Object3D::SyncRigidBody(int mode) {
     // Stored with the w sign flipped: callers rely on this convention.
     m_orientation = D3DXQUATERNION(q.x(), q.y(), q.z(), -q.w());
 }
+
+D3DXMATRIX MakeWorldMatrix(const D3DXQUATERNION& orientation, const D3DXVECTOR3& position, float scale) {
+    D3DXMATRIX world;
+    D3DXMatrixRotationQuaternion(&world, &orientation);
+    if (scale != 1.0f) {
+        D3DXMATRIX scaling;
+        const D3DXMATRIX rotation = world;
+        D3DXMatrixScaling(&scaling, scale, scale, scale);
+        D3DXMatrixMultiply(&world, &scaling, &rotation);
+    }
+    world._41 = position.x;
+    world._42 = position.y;
+    world._43 = position.z;
+    return world;
+}

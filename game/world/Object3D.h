@@ -110,6 +110,10 @@ private:
     Area* m_pArea = nullptr;  // the Area holds the reference to this object
 };
 
+// The draw transform of a mesh: scaled alike on every axis, turned by the
+// orientation, then placed at the position.
+D3DXMATRIX MakeWorldMatrix(const D3DXQUATERNION& orientation, const D3DXVECTOR3& position, float scale = 1.0f);
+
 namespace Quorvex {
 using ::Object3D;
 using ::PlaneMotionState;

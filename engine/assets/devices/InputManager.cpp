@@ -110,6 +110,20 @@ void InputManager::UnbindPadButton(int slot, const char* name) {
     Unbind(m_padSlots[0][slot], name);
 }
 
+void InputManager::BindTable(std::span<const KeyBinding> table) {
+    for (const KeyBinding& row : table) {
+        BindKey(row.key, row.command);
+        BindPadButton(row.pad, row.command);
+    }
+}
+
+void InputManager::UnbindTable(std::span<const KeyBinding> table) {
+    for (const KeyBinding& row : table) {
+        UnbindKey(row.key, row.command);
+        UnbindPadButton(row.pad, row.command);
+    }
+}
+
 int InputManager::FindPadButton(const char* name) const {
     if (!name) return -1;
     for (int slot = 0; slot < kPadSlots; ++slot)

@@ -7,6 +7,7 @@
 #include <bitset>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "engine/core/ReferCounter.h"
@@ -49,6 +50,17 @@ public:
     void UnbindPadButton(int slot, const char* name);
     // Lowest slot of pad 0 bound to the name, -1 when none.
     int FindPadButton(const char* name) const;
+
+    // A command with a key and a slot of pad 0 (-1 for none of either); a
+    // command with more keys takes a row for each.
+    struct KeyBinding {
+        const char* command;
+        int key;
+        int pad;
+    };
+    // Every row of the table; unbinding the same table undoes it.
+    void BindTable(std::span<const KeyBinding> table);
+    void UnbindTable(std::span<const KeyBinding> table);
 
     // Never change the command table, so job threads may ask while the main
     // thread waits for them.

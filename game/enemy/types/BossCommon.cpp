@@ -302,6 +302,14 @@ void PhaseBoss::EnterPhase(int n) {
     phaseClock = 0.0f;
 }
 
+void SetBossLongEntryPath(EnemyEx* boss, const boost::function<void(EnemyEx::MoveParam*)>& onPathEnd) {
+    EnemyEx::MoveParam* mp = boss->GetMoveParam();
+    const D3DXVECTOR3 points[3] = {D3DXVECTOR3(700.0f, 200.0f, 3000.0f), D3DXVECTOR3(200.0f, 200.0f, 2000.0f),
+                                   D3DXVECTOR3(0.0f, 0.0f, 1500.0f)};
+    mp->SetPath(points, 3, 350.0f);
+    mp->onPathEnd = onPathEnd;
+}
+
 void PhaseBoss::SetEntryPath(const boost::function<void(EnemyEx::MoveParam*)>& onPathEnd) {
     MoveParam* mp = GetMoveParam();
     const D3DXVECTOR3 points[3] = {D3DXVECTOR3(700.0f, 200.0f, 2000.0f), D3DXVECTOR3(200.0f, 200.0f, 1300.0f),

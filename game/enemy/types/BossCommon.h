@@ -5,7 +5,9 @@
 #pragma once
 #include <cstdint>
 #include <set>
+#include <span>
 
+#include <boost/bind/bind.hpp>
 #include <boost/function.hpp>
 
 #include "game/enemy/types/PooledEnemy.h"
@@ -44,8 +46,73 @@ void HoldBossInPlace(EnemyEx* boss, float seconds);
 // the boss is for the given time, then the phase's waypoints.
 void SettleBossPhase(EnemyEx* boss, float holdSeconds,
                      const boost::function<EnemyEx::NextPos(EnemyEx::MoveParam*)>& next);
+// The long entry path of the phase-table bosses, from 3000 ahead to 1500
+// ahead, ending in the given path-end callback.
+void SetBossLongEntryPath(EnemyEx* boss, const boost::function<void(EnemyEx::MoveParam*)>& onPathEnd);
 // The boss's offset from the enemy generator (from the centre without one).
 D3DXVECTOR3 BossOffsetFromGenerator(const EnemyEx* boss);
+// One row of a boss's phase table: what the phase sets up when it begins and
+// how it ends when the boss's life runs out in it.
+template <class Boss>
+struct BossPhase {
+    // The last fight phase: the stage moves past the boss, which waits in
+    // phase 2.
+    static constexpr int kStageMovesOn = -1;
+
+    int phase;
+    EnemyEx::NextPos (Boss::*move)(EnemyEx::MoveParam*);  // waypoints; null: none
+    void (Boss::*step)(float);                            // per-frame step; null: none
+    const wchar_t* spellTitle;                            // a spell attack; null: none
+    float life;                                           // life and third gauge; < 0: kept
+    bool closesSpell;                                     // life 0 closes the spell banner
+    float explosion;                                      // blast size at life 0; 0: none
+    int next;                                             // the phase after; 0: none
+};
+
+template <class Boss>
+const BossPhase<Boss>* FindBossPhase(std::span<const BossPhase<Boss>> table, int phase) {
+    for (const BossPhase<Boss>& row : table)
+        if (row.phase == phase) return &row;
+    return nullptr;
+}
+
+// The start of the row's phase: its waypoints into next, its step into step,
+// its spell attack (banner texture spellKey) and its life. Nothing without a
+// row.
+template <class Boss>
+void BeginBossPhase(Boss* boss, const BossPhase<Boss>* row, const char* spellKey,
+                    boost::function<EnemyEx::NextPos(EnemyEx::MoveParam*)>& next,
+                    boost::function<void(float)>& step) {
+    if (!row) return;
+    using boost::placeholders::_1;
+    if (row->move) next = boost::bind(row->move, boss, _1);
+    if (row->step) step = boost::bind(row->step, boss, _1);
+    if (row->spellTitle) boss->StartSpellCard(spellKey, row->spellTitle);
+    if (row->life >= 0.0f) *boss->GetLife() = *boss->GetGauge2() = row->life;
+}
+
+// The boss's NextPhase: the phase after the row's through its SetPhase.
+template <class Boss>
+void AdvanceBossPhase(Boss* boss, const BossPhase<Boss>* row) {
+    if (!row || row->next == 0) return;
+    if (row->next == BossPhase<Boss>::kStageMovesOn) {
+        BossSkipStage();
+        boss->SetPhase(2);
+        return;
+    }
+    boss->SetPhase(row->next);
+}
+
+// Life 0 in the row's phase: the banner closed and the blast as the row
+// says, the score, then the next phase.
+template <class Boss>
+void EndBossPhaseByLife(Boss* boss, const BossPhase<Boss>* row) {
+    if (row && row->closesSpell) boss->EndSpellCard();
+    if (row && row->explosion > 0.0f) BossExplode(boss, row->explosion);
+    boss->AwardScore();
+    boss->NextPhase();
+}
+
 // A uniform number in [0, 1) from two 15-bit draws.
 float BossRandom();
 // a then b.

@@ -43,15 +43,7 @@ bool FireRazer(EnemyEx* owner, const D3DXQUATERNION& orientation, const D3DXVECT
 
 void EnemyUpdateWorldMatrix20(Enemy* enemy, float scale, int flagCalls) {
     if (!enemy) return;
-    D3DXMATRIX scaling, rotation, world;
-    D3DXMatrixScaling(&scaling, scale, scale, scale);
-    D3DXMatrixRotationQuaternion(&rotation, &enemy->GetOrientation());
-    D3DXMatrixMultiply(&world, &scaling, &rotation);
-    const D3DXVECTOR3 p = enemy->GetWorldPosition();
-    world._41 = p.x;
-    world._42 = p.y;
-    world._43 = p.z;
-    Quorvex::PushMesh(nullptr, enemy->mesh, world);
+    Quorvex::PushMesh(nullptr, enemy->mesh, MakeWorldMatrix(enemy->GetOrientation(), enemy->GetWorldPosition(), scale));
     if (enemy->mesh.m_bInstanceReset) {
         ++enemy->state;
         if (enemy->state > flagCalls - 1) enemy->mesh.m_bInstanceReset = 0;

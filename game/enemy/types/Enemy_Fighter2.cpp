@@ -280,15 +280,7 @@ void Enemy_Fighter2::UpdateWorldMatrix() {
     D3DXQuaternionRotationYawPitchRoll(&yawPi, D3DX_PI, 0.0f, 0.0f);
     D3DXQuaternionMultiply(&rotation, &yawPi, &m_orientation);
     const float scale = look == 1 ? 18.0f : 20.0f;
-    D3DXMATRIX scaling, turn, world;
-    D3DXMatrixScaling(&scaling, scale, scale, scale);
-    D3DXMatrixRotationQuaternion(&turn, &rotation);
-    D3DXMatrixMultiply(&world, &scaling, &turn);
-    const D3DXVECTOR3 p = GetWorldPosition();
-    world._41 = p.x;
-    world._42 = p.y;
-    world._43 = p.z;
-    Quorvex::PushMesh(nullptr, mesh, world);
+    Quorvex::PushMesh(nullptr, mesh, MakeWorldMatrix(rotation, GetWorldPosition(), scale));
 
     if (mesh.m_bInstanceReset) {
         ++state;

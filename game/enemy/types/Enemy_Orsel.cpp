@@ -24,13 +24,6 @@ namespace {
 constexpr float kTwoPi = 6.2831853f;
 constexpr float kPi = 3.14159265f;
 
-const wchar_t* const kSpellTitles[4] = {
-    L"人形「スローイングドール」",
-    L"人形「サークルダンス」",
-    L"人形「クロスマリオネット」",
-    L"人形「ペンタグラムパレード」",
-};
-
 D3DXQUATERNION Yaw(float a) { return Quorvex::YawPitchRollQuaternion(a, 0.0f, 0.0f); }
 
 float Frac(float x) { return x - std::floor(x); }
@@ -154,71 +147,31 @@ void Enemy_Orsel::Hit(Quorvex::Object* hitter) {
 // ---------------------------------------------------------------------------
 // Phase machine
 
+const BossPhase<Enemy_Orsel>* Enemy_Orsel::FindPhase(int n) {
+    using Row = BossPhase<Enemy_Orsel>;
+    static const Row kPhases[] = {
+        // phase, waypoints, step, spell attack, life, closes the spell, blast, next
+        {1, nullptr, nullptr, nullptr, -1.0f, false, 0.0f, 2},
+        {2, &EnemyEx::NextPosNear, nullptr, nullptr, 5000.0f, false, 0.0f, 0},
+        {3, &EnemyEx::NextPosScatter, &Enemy_Orsel::OrdinaryStep, nullptr, 4000.0f, false, 40.0f, 4},
+        {4, &EnemyEx::NextPosNear, &Enemy_Orsel::SpellStep1, L"人形「スローイングドール」", 12000.0f, true, 60.0f, 5},
+        {5, &EnemyEx::NextPosFar, &Enemy_Orsel::OrdinaryStep, nullptr, 4000.0f, false, 40.0f, 7},
+        {7, &EnemyEx::NextPosNear, &Enemy_Orsel::SpellStep2, L"人形「サークルダンス」", 10000.0f, true, 60.0f, 8},
+        {8, &EnemyEx::NextPosFar, &Enemy_Orsel::OrdinaryStep, nullptr, 2000.0f, false, 40.0f, 9},
+        // Its banner stays up until phase 11 opens its own.
+        {9, &EnemyEx::NextPosNear, &Enemy_Orsel::SpellStep3, L"人形「クロスマリオネット」", 12000.0f, false, 60.0f, 11},
+        {11, &EnemyEx::NextPosFar, &Enemy_Orsel::SpellStep4, L"人形「ペンタグラムパレード」", 10000.0f, true, 60.0f,
+         Row::kStageMovesOn},
+    };
+    return FindBossPhase<Enemy_Orsel>(kPhases, n);
+}
+
 void Enemy_Orsel::SetPhase(int n) {
     phaseStep.clear();
     phase = n;
-    MoveParam* mp = GetMoveParam();
     boost::function<NextPos(MoveParam*)> next;
-    auto life = [this](float v) {
-        m_life = v;
-        m_gauge2 = v;
-    };
-    auto near = [&] { next = boost::bind(&EnemyEx::NextPosNear, this, _1); };
-    auto far = [&] { next = boost::bind(&EnemyEx::NextPosFar, this, _1); };
-    switch (n) {
-    case 1: {
-        const D3DXVECTOR3 points[3] = {D3DXVECTOR3(700.0f, 200.0f, 3000.0f), D3DXVECTOR3(200.0f, 200.0f, 2000.0f),
-                                       D3DXVECTOR3(0.0f, 0.0f, 1500.0f)};
-        mp->SetPath(points, 3, 350.0f);
-        mp->onPathEnd = boost::bind(&Enemy_Orsel::OnEntryPathEnd, this, _1);
-        break;
-    }
-    case 2:
-        near();
-        life(5000.0f);
-        break;
-    case 3:
-        next = boost::bind(&EnemyEx::NextPosScatter, this, _1);
-        phaseStep = boost::bind(&Enemy_Orsel::OrdinaryStep, this, _1);
-        life(4000.0f);
-        break;
-    case 4:
-        near();
-        phaseStep = boost::bind(&Enemy_Orsel::SpellStep1, this, _1);
-        StartSpellCard("spellOrsel", kSpellTitles[0]);
-        life(12000.0f);
-        break;
-    case 5:
-        far();
-        phaseStep = boost::bind(&Enemy_Orsel::OrdinaryStep, this, _1);
-        life(4000.0f);
-        break;
-    case 7:
-        near();
-        phaseStep = boost::bind(&Enemy_Orsel::SpellStep2, this, _1);
-        StartSpellCard("spellOrsel", kSpellTitles[1]);
-        life(10000.0f);
-        break;
-    case 8:
-        far();
-        phaseStep = boost::bind(&Enemy_Orsel::OrdinaryStep, this, _1);
-        life(2000.0f);
-        break;
-    case 9:
-        near();
-        phaseStep = boost::bind(&Enemy_Orsel::SpellStep3, this, _1);
-        StartSpellCard("spellOrsel", kSpellTitles[2]);
-        life(12000.0f);
-        break;
-    case 11:
-        far();
-        phaseStep = boost::bind(&Enemy_Orsel::SpellStep4, this, _1);
-        StartSpellCard("spellOrsel", kSpellTitles[3]);
-        life(10000.0f);
-        break;
-    default:
-        break;
-    }
+    if (n == 1) SetBossLongEntryPath(this, boost::bind(&Enemy_Orsel::OnEntryPathEnd, this, _1));
+    BeginBossPhase(this, FindPhase(n), "spellOrsel", next, phaseStep);
 
     ClearAttacks();
     phaseTime = 0.0f;
@@ -230,42 +183,9 @@ void Enemy_Orsel::SetPhase(int n) {
     SettleBossPhase(this, kHoldTime, next);
 }
 
-void Enemy_Orsel::OnPhaseLifeEmpty() {
-    switch (phase) {
-    case 3: case 5: case 8:
-        Explode(40.0f);
-        break;
-    case 4: case 7: case 11:
-        EndSpellCard();
-        Explode(60.0f);
-        break;
-    case 9:
-        Explode(60.0f);
-        break;
-    default:
-        break;
-    }
-    AwardScore();
-    NextPhase();
-}
+void Enemy_Orsel::OnPhaseLifeEmpty() { EndBossPhaseByLife(this, FindPhase(phase)); }
 
-void Enemy_Orsel::NextPhase() {
-    switch (phase) {
-    case 1: SetPhase(2); break;
-    case 3: SetPhase(4); break;
-    case 4: SetPhase(5); break;
-    case 5: SetPhase(7); break;
-    case 7: SetPhase(8); break;
-    case 8: SetPhase(9); break;
-    case 9: SetPhase(11); break;
-    case 11:
-        BossSkipStage();
-        SetPhase(2);
-        break;
-    default:
-        break;
-    }
-}
+void Enemy_Orsel::NextPhase() { AdvanceBossPhase(this, FindPhase(phase)); }
 
 void Enemy_Orsel::Explode(float size) { BossExplode(this, size); }
 

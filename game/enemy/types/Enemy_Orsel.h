@@ -11,6 +11,7 @@
 #include <boost/function.hpp>
 
 #include "game/enemy/AuraParam.h"
+#include "game/enemy/types/BossCommon.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/PooledEnemy.h"
 
@@ -146,6 +147,8 @@ protected:
 private:
     // The phase timer at the head of every step: false when the time-out
     // moved the phase on (the step then stops).
+    // The row of phase n in the boss's phase table, null for a phase with none.
+    static const BossPhase<Enemy_Orsel>* FindPhase(int n);
     bool StepHead();
     bool PatternsActive() const;
     // The fairy from the list set with the doll's life factor applied, given

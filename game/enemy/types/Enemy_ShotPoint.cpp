@@ -283,12 +283,7 @@ void Enemy_ShotPoint::FireAimedSweep(float dt, ShotState* state) {
 void Enemy_ShotPoint::Render(Quorvex::CalcVertexSet* list) { EnemyRenderMesh(this, list); }
 
 void Enemy_ShotPoint::UpdateWorldMatrix() {
-    D3DXMATRIX world;
-    D3DXMatrixRotationQuaternion(&world, &m_orientation);
-    const D3DXVECTOR3 p = GetWorldPosition();
-    world._41 = p.x;
-    world._42 = p.y;
-    world._43 = p.z;
+    const D3DXMATRIX world = MakeWorldMatrix(m_orientation, GetWorldPosition());
     // The mesh is shared: its colour is set right before this emitter's draw.
     if (Quorvex::MeshUnit* meshUnit = mesh.GetMesh()) meshUnit->m_colour = colour;
     Quorvex::PushMesh(nullptr, mesh, world);

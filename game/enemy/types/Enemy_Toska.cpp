@@ -24,14 +24,6 @@ namespace {
 constexpr float kDeg = 0.017453292f;
 constexpr float kTwoPi = 6.2831853f;
 
-const wchar_t* const kSpellTitles[5] = {
-    L"双符「ツインエミッター」",
-    L"輪符「ニジュウリング」",
-    L"光符「ヴェルクサン」",
-    L"爆符「ヴェルクシュウ」",
-    L"転符「テンセイ」",
-};
-
 D3DXQUATERNION Yaw(float a) { return Quorvex::YawPitchRollQuaternion(a, 0.0f, 0.0f); }
 D3DXQUATERNION Pitch(float a) { return Quorvex::YawPitchRollQuaternion(0.0f, a, 0.0f); }
 D3DXQUATERNION Roll(float a) { return Quorvex::YawPitchRollQuaternion(0.0f, 0.0f, a); }
@@ -209,83 +201,41 @@ void Enemy_Toska::ResetPatterns() {
     tensei.Reset();
 }
 
+const BossPhase<Enemy_Toska>* Enemy_Toska::FindPhase(int n) {
+    using Row = BossPhase<Enemy_Toska>;
+    static const Row kPhases[] = {
+        // phase, waypoints, step, spell attack, life, closes the spell, blast, next
+        {1, nullptr, nullptr, nullptr, -1.0f, false, 0.0f, 2},
+        {2, &EnemyEx::NextPosNear, nullptr, nullptr, 5000.0f, false, 0.0f, 0},
+        {3, &Enemy_Toska::NextWidePos, &Enemy_Toska::StepOpening, nullptr, 4000.0f, false, 40.0f, 4},
+        {4, &EnemyEx::NextPosNear, &Enemy_Toska::StepSpell1, L"双符「ツインエミッター」", 10000.0f, true, 60.0f, 5},
+        {5, &EnemyEx::NextPosNear, &Enemy_Toska::StepMiddle, nullptr, 4000.0f, false, 40.0f, 7},
+        {6, &EnemyEx::NextPosScatter, nullptr, nullptr, 5000.0f, false, 10.0f, 0},
+        {7, &EnemyEx::NextPosNear, &Enemy_Toska::StepSpell2, L"輪符「ニジュウリング」", 10000.0f, true, 60.0f, 8},
+        {8, &EnemyEx::NextPosScatter, &Enemy_Toska::StepOpening, nullptr, 4000.0f, false, 40.0f, 9},
+        // Its banner stays up until phase 11 opens its own.
+        {9, &EnemyEx::NextPosNear, &Enemy_Toska::StepSpell3, L"光符「ヴェルクサン」", 8000.0f, false, 60.0f, 10},
+        {10, &EnemyEx::NextPosNear, &Enemy_Toska::StepMiddle, nullptr, 4000.0f, false, 0.0f, 11},
+        {11, &Enemy_Toska::NextWidePos, &Enemy_Toska::StepSpell4, L"爆符「ヴェルクシュウ」", 9000.0f, true, 60.0f, 12},
+        {12, &EnemyEx::NextPosNear, &Enemy_Toska::StepSpell5, L"転符「テンセイ」", 12000.0f, true, 60.0f,
+         Row::kStageMovesOn},
+    };
+    return FindBossPhase<Enemy_Toska>(kPhases, n);
+}
+
 void Enemy_Toska::SetPhase(int n) {
     EnterPhase(n);
     phaseLimit = PhaseLimit(n);
     MoveParam* mp = GetMoveParam();
-    const Quorvex::AreaPos reference = GeneratorPosition();
     boost::function<NextPos(MoveParam*)> next;
     bool vanishNow = false;
 
-    auto life = [this](float v) { RefillLife(v); };
     switch (n) {
-    case 1: {
-        const D3DXVECTOR3 points[3] = {D3DXVECTOR3(700.0f, 200.0f, 3000.0f), D3DXVECTOR3(200.0f, 200.0f, 2000.0f),
-                                       D3DXVECTOR3(0.0f, 0.0f, 1500.0f)};
-        mp->SetPath(points, 3, 350.0f);
-        mp->onPathEnd = boost::bind(&Enemy_Toska::OnEntryPathEnd, this, _1);
-        break;
-    }
-    case 2:
-        next = boost::bind(&EnemyEx::NextPosNear, this, _1);
-        life(5000.0f);
-        break;
-    case 3:
-        next = boost::bind(&Enemy_Toska::NextWidePos, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepOpening, this, _1);
-        life(4000.0f);
-        break;
-    case 4:
-        next = boost::bind(&EnemyEx::NextPosNear, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepSpell1, this, _1);
-        StartSpellCard("spellToska", kSpellTitles[0]);
-        life(10000.0f);
-        break;
-    case 5:
-        next = boost::bind(&EnemyEx::NextPosNear, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepMiddle, this, _1);
-        life(4000.0f);
-        break;
-    case 6:
-        next = boost::bind(&EnemyEx::NextPosScatter, this, _1);
-        life(5000.0f);
-        break;
-    case 7:
-        next = boost::bind(&EnemyEx::NextPosNear, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepSpell2, this, _1);
-        StartSpellCard("spellToska", kSpellTitles[1]);
-        life(10000.0f);
-        break;
-    case 8:
-        next = boost::bind(&EnemyEx::NextPosScatter, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepOpening, this, _1);
-        life(4000.0f);
-        break;
-    case 9:
-        next = boost::bind(&EnemyEx::NextPosNear, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepSpell3, this, _1);
-        StartSpellCard("spellToska", kSpellTitles[2]);
-        life(8000.0f);
-        break;
-    case 10:
-        next = boost::bind(&EnemyEx::NextPosNear, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepMiddle, this, _1);
-        life(4000.0f);
-        break;
-    case 11:
-        next = boost::bind(&Enemy_Toska::NextWidePos, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepSpell4, this, _1);
-        StartSpellCard("spellToska", kSpellTitles[3]);
-        life(9000.0f);
-        break;
-    case 12:
-        next = boost::bind(&EnemyEx::NextPosNear, this, _1);
-        phaseCallback = boost::bind(&Enemy_Toska::StepSpell5, this, _1);
-        StartSpellCard("spellToska", kSpellTitles[4]);
-        life(12000.0f);
+    case 1:
+        SetBossLongEntryPath(this, boost::bind(&Enemy_Toska::OnEntryPathEnd, this, _1));
         break;
     case 13: {
-        const D3DXVECTOR3 points[3] = {Quorvex::AreaPos::Difference(m_areaPos, reference),
+        const D3DXVECTOR3 points[3] = {Quorvex::AreaPos::Difference(m_areaPos, GeneratorPosition()),
                                        D3DXVECTOR3(0.0f, 0.0f, 500.0f), D3DXVECTOR3(0.0f, 0.0f, -100.0f)};
         mp->SetPath(points, 3, 200.0f);
         mp->onPathEnd = boost::bind(&Enemy_Toska::VanishAtPathEnd, this, _1);
@@ -296,6 +246,7 @@ void Enemy_Toska::SetPhase(int n) {
         vanishNow = true;
         break;
     default:
+        BeginBossPhase(this, FindPhase(n), "spellToska", next, phaseCallback);
         break;
     }
 
@@ -306,47 +257,9 @@ void Enemy_Toska::SetPhase(int n) {
     if (vanishNow) Vanish();
 }
 
-void Enemy_Toska::EndPhase() {
-    switch (phase) {
-    case 3: case 5: case 8:
-        Explode(40.0f);
-        break;
-    case 4: case 7: case 11: case 12:
-        EndSpellCard();
-        Explode(60.0f);
-        break;
-    case 9:
-        Explode(60.0f);
-        break;
-    case 6:
-        Explode(10.0f);
-        break;
-    default:
-        break;
-    }
-    AwardScore();
-    NextPhase();
-}
+void Enemy_Toska::EndPhase() { EndBossPhaseByLife(this, FindPhase(phase)); }
 
-void Enemy_Toska::NextPhase() {
-    switch (phase) {
-    case 1: SetPhase(2); break;
-    case 3: SetPhase(4); break;
-    case 4: SetPhase(5); break;
-    case 5: SetPhase(7); break;
-    case 7: SetPhase(8); break;
-    case 8: SetPhase(9); break;
-    case 9: SetPhase(10); break;
-    case 10: SetPhase(11); break;
-    case 11: SetPhase(12); break;
-    case 12:
-        BossSkipStage();
-        SetPhase(2);
-        break;
-    default:
-        break;
-    }
-}
+void Enemy_Toska::NextPhase() { AdvanceBossPhase(this, FindPhase(phase)); }
 
 EnemyEx::NextPos Enemy_Toska::NextWidePos(MoveParam* mp) {
     NextPos p;

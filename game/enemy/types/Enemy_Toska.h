@@ -254,6 +254,8 @@ public:
     ID3DXAnimationController* animation = nullptr;  // counted
 
 private:
+    // The row of phase n in the boss's phase table, null for a phase with none.
+    static const BossPhase<Enemy_Toska>* FindPhase(int n);
     // The common head of a phase step: false when the limit ended the phase
     // (the step then stops: the new phase starts its own next frame).
     bool StepHead(float limit);

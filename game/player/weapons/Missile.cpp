@@ -155,11 +155,5 @@ void Missile::Render(Quorvex::CalcVertexSet* list) {
 }
 
 void Missile::Draw() {
-    D3DXMATRIX world;
-    D3DXMatrixRotationQuaternion(&world, &m_orientation);
-    const D3DXVECTOR3 p = m_areaPos.ToWorld();
-    world._41 = p.x;
-    world._42 = p.y;
-    world._43 = p.z;
-    Quorvex::DrawMeshInfo(mesh, world);
+    Quorvex::DrawMeshInfo(mesh, MakeWorldMatrix(m_orientation, m_areaPos.ToWorld()));
 }

@@ -66,6 +66,30 @@ TEST_F(InputTest, BindingsCountAndTheSlotLimitsHold) {
     EXPECT_FALSE(manager->HasCommand("Never")) << "asking creates nothing";
 }
 
+TEST_F(InputTest, ATableBindsEveryRowAndUnbindingItLeavesOtherBindings) {
+    StartInput();
+    // Two keys for one command, a pad-only row and a row with neither.
+    constexpr Quorvex::InputManager::KeyBinding kTable[] = {
+        {"SelectEnter", DIK_RETURN, 4}, {"SelectEnter", DIK_Z, -1}, {"SelectCancel", -1, 5}, {"Idle", -1, -1}};
+    manager->BindKey(DIK_X, "SelectCancel");  // bound apart from the table
+    manager->BindTable(kTable);
+    EXPECT_EQ(manager->FindPadButton("SelectEnter"), 4);
+    EXPECT_EQ(manager->FindPadButton("SelectCancel"), 5);
+    EXPECT_FALSE(manager->HasCommand("Idle"));
+    Frame({{DIK_Z, true}});
+    EXPECT_TRUE(manager->IsCommandOn("SelectEnter")) << "the second key of the command";
+    Frame({{DIK_Z, false}});
+
+    manager->UnbindTable(kTable);
+    EXPECT_FALSE(manager->HasCommand("SelectEnter"));
+    EXPECT_EQ(manager->FindPadButton("SelectEnter"), -1);
+    EXPECT_EQ(manager->FindPadButton("SelectCancel"), -1);
+    Frame({{DIK_RETURN, true}, {DIK_X, true}});
+    EXPECT_FALSE(manager->IsCommandOn("SelectEnter"));
+    EXPECT_TRUE(manager->IsCommandOn("SelectCancel")) << "its own binding outlives the table's";
+    Frame({{DIK_RETURN, false}, {DIK_X, false}});
+}
+
 TEST_F(InputTest, SetUpAndCommandsAreLogged) {
     const std::filesystem::path file = std::filesystem::temp_directory_path() / "orv_input_log.txt";
     Quorvex::MessageTable::Build();
