@@ -187,8 +187,6 @@ void Enemy_Orsel::OnPhaseLifeEmpty() { EndBossPhaseByLife(this, FindPhase(phase)
 
 void Enemy_Orsel::NextPhase() { AdvanceBossPhase(this, FindPhase(phase)); }
 
-void Enemy_Orsel::Explode(float size) { BossExplode(this, size); }
-
 // ---------------------------------------------------------------------------
 // Phase steps
 

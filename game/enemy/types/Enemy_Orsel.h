@@ -155,7 +155,6 @@ private:
     // its behaviour, in the doll look and counted as appeared.
     Enemy_Fighter2* LaunchDoll(const Quorvex::AreaPos& at, float lifeFactor,
                                const std::function<void(Enemy_Fighter2*)>& behave);
-    void Explode(float size);
     void EmitterStreamsCommon(ParamRecord& record, bool second, float dt);
     void FireShot(const Quorvex::AreaPos& from, const D3DXQUATERNION& orientation, float speed, int colour);
 };

@@ -226,7 +226,6 @@ const BossPhase<Enemy_Toska>* Enemy_Toska::FindPhase(int n) {
 void Enemy_Toska::SetPhase(int n) {
     EnterPhase(n);
     phaseLimit = PhaseLimit(n);
-    MoveParam* mp = GetMoveParam();
     boost::function<NextPos(MoveParam*)> next;
     bool vanishNow = false;
 
@@ -237,6 +236,7 @@ void Enemy_Toska::SetPhase(int n) {
     case 13: {
         const D3DXVECTOR3 points[3] = {Quorvex::AreaPos::Difference(m_areaPos, GeneratorPosition()),
                                        D3DXVECTOR3(0.0f, 0.0f, 500.0f), D3DXVECTOR3(0.0f, 0.0f, -100.0f)};
+        MoveParam* mp = GetMoveParam();
         mp->SetPath(points, 3, 200.0f);
         mp->onPathEnd = boost::bind(&Enemy_Toska::VanishAtPathEnd, this, _1);
         break;
