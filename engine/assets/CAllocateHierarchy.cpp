@@ -175,10 +175,11 @@ HRESULT CAllocateHierarchy::SetupMaterials(MeshContainer* container, const D3DXM
         // environment's texture folder; only the last try reports a miss.
         const std::wstring file = TextureName(materials[i].pTextureFilename);
         IDirect3DTexture9* texture = nullptr;
-        if (MaterialUnit::TryLoadTexture(file.c_str(), device, m_key, &texture) < 0) {
+        TextureCache& textures = m_pManager->GetTextureCache();
+        if (textures.Load(file.c_str(), device, m_key, false, &texture) < 0) {
             const wchar_t* folder = g_pEnvironment ? g_pEnvironment->GetTextureDirectory() : L"./data/texture";
             const std::wstring second = std::wstring(folder) + L"/" + file;
-            if (MaterialUnit::TryLoadTexture(second.c_str(), device, m_key, &texture) < 0) {
+            if (textures.Load(second.c_str(), device, m_key, false, &texture) < 0) {
                 MessageTable::Log(40, L"CAllocateHierarchy::CreateMeshContainer");
                 continue;
             }

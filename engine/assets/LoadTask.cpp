@@ -43,7 +43,7 @@ int LoadTask_Material::Load() {
         m_pHolder->SetResource(id, material.get());
 
         IDirect3DTexture9* texture = nullptr;
-        if (MaterialUnit::LoadTexture(m_path.c_str(), m_pHolder->GetDevice(), m_key, &texture) < 0) {
+        if (m_pHolder->GetTextureCache().Load(m_path.c_str(), m_pHolder->GetDevice(), m_key, true, &texture) < 0) {
             MessageLogManager::Instance().Log(L"LoadTask_Material",
                                               FormatW(L"マテリアルデータの読み込みに失敗 \"%s\"", m_name).c_str());
             return -1;

@@ -69,6 +69,7 @@ void ResourceManager::Finalize() {
     ReleaseAllChara2D();
     ReleaseAllResources();
     SetLoadTaskFactory(nullptr);
+    m_textureCache.Clear();
     SetDevice(nullptr);
     m_renderParameter->ClearManagers();
     if (ShaderManager* shaders = m_shaderManager) {
@@ -97,13 +98,16 @@ void ResourceManager::DeleteResource(const char* id) {
     ResourceSet* set = it->second;
     // The entry always goes with the table's one reference: an entry kept
     // after its reference was dropped would point at a set others own.
-    if (set->GetRefCount() < 2) DebugPrint(L"ResourceManager::DeleteResource : Resource \"%s\" 削除\r\n", id);
+    const bool last = set->GetRefCount() < 2;
+    if (last) DebugPrint(L"ResourceManager::DeleteResource : Resource \"%s\" 削除\r\n", id);
     m_resources.erase(it);
     set->Release();
+    if (last) m_textureCache.ReleaseUnused();
 }
 
 void ResourceManager::ReleaseAllResources() {
     while (!m_resources.empty()) DeleteResource(std::string(m_resources.begin()->first).c_str());
+    m_textureCache.ReleaseUnused();
 }
 
 ResourceSet* ResourceManager::GetResourceSet(const char* id) {
@@ -274,6 +278,7 @@ void ResourceManager::SetDevice(IDirect3DDevice9* device) {
     if (device) device->AddRef();
     IDirect3DDevice9* old = m_device;
     m_device = device;
+    if (old != device) m_textureCache.Clear();
     if (old) old->Release();
     m_caps = D3DCAPS9{};
     if (m_device) m_device->GetDeviceCaps(&m_caps);

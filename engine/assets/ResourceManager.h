@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "engine/assets/MeshUnit_CalcData.h"
+#include "engine/assets/TextureCache.h"
 #include "engine/core/ReferCounter.h"
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3dx9/d3dx9.h"
@@ -76,6 +77,9 @@ public:
     virtual IDirect3DDevice9* GetDevice() = 0;
     virtual void SetDevice(IDirect3DDevice9* device) = 0;
     virtual const D3DCAPS9* GetDeviceCaps() = 0;
+    // The textures of asset files shared by the resources of this manager;
+    // a texture goes once its last resource has gone.
+    virtual TextureCache& GetTextureCache() = 0;
 
     // 2D character cut-outs: stored as copies (which hold their material).
     virtual void SetChara2D(const char* id, const Chara2D& chara) = 0;
@@ -125,6 +129,7 @@ public:
     IDirect3DDevice9* GetDevice() override { return m_device; }
     void SetDevice(IDirect3DDevice9* device) override;
     const D3DCAPS9* GetDeviceCaps() override { return &m_caps; }
+    TextureCache& GetTextureCache() override { return m_textureCache; }
     void SetChara2D(const char* id, const Chara2D& chara) override;
     void ReleaseChara2D(const char* id) override;
     Chara2D* GetChara2D(const char* id) override;
@@ -171,6 +176,7 @@ private:
     std::atomic<int> m_pendingCount{0};
     std::map<std::string, Chara2D*> m_chara2D;  // owned copies
     int m_userValue = 0;
+    TextureCache m_textureCache;
     MeshUnit_CalcData* m_renderParameter;  // one reference, for the manager's whole life
     ShaderManager* m_shaderManager = nullptr;  // counted
     std::recursive_mutex m_queueLock;

@@ -2,6 +2,7 @@
 // into it.
 #pragma once
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -33,6 +34,9 @@ struct UninitializedAllocator : std::allocator<T> {
 
 using FileBytes = std::vector<BYTE, UninitializedAllocator<BYTE>>;
 
+// The file ReadWholeFile (Utility.h) reads for the path: the redirected one
+// when the redirection is on and that file exists, else the path itself.
+std::wstring ResolveReadPath(const wchar_t* path);
 // ReadWholeFile (Utility.h) into such a buffer.
 int ReadWholeFile(const wchar_t* path, FileBytes& buffer, DWORD* size = nullptr);
 // The same for exactly the path given, whatever the redirection says.

@@ -1,5 +1,6 @@
 #include "engine/core/Utility.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <new>
@@ -189,20 +190,24 @@ void ReplaceExtension(const wchar_t* path, std::wstring& out, const wchar_t* ext
     if (extension) out += extension;
 }
 
-int ReadWholeFile(const wchar_t* path, FileBytes& buffer, DWORD* size) {
-    buffer.clear();
-    if (size) *size = 0;
-    if (!path) return -1;
-    std::wstring target = path;
+std::wstring ResolveReadPath(const wchar_t* path) {
+    if (!path) return std::wstring();
     const Environment* environment = g_pEnvironment;
     if (environment && environment->IsFileRedirect()) {
         std::wstring redirected;
         ReplaceExtension(path, redirected, environment->GetRedirectExtension());
         if (const PathFilter filter = environment->GetPathFilter()) filter(redirected);
         const DWORD attributes = GetFileAttributesW(redirected.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) target = redirected;
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return redirected;
     }
-    return ReadFileAsIs(target.c_str(), buffer, size);
+    return path;
+}
+
+int ReadWholeFile(const wchar_t* path, FileBytes& buffer, DWORD* size) {
+    buffer.clear();
+    if (size) *size = 0;
+    if (!path) return -1;
+    return ReadFileAsIs(ResolveReadPath(path).c_str(), buffer, size);
 }
 
 int ReadFileAsIs(const wchar_t* path, FileBytes& buffer, DWORD* size) {
@@ -267,6 +272,26 @@ int XorBuffer(DWORD length, DWORD key, BYTE* buffer, DWORD defaultLength) {
     const DWORD tail = length % 4;
     for (DWORD j = 0; j < tail; ++j) buffer[words * 4 + j] ^= static_cast<BYTE>(key >> (24 - 8 * j));
     return 0;
+}
+
+void XorFileSpan(DWORD fileSize, DWORD offset, DWORD length, DWORD key, BYTE* bytes) {
+    if (!bytes) return;
+    // Whole words of the file take the key byte of their position; the one
+    // to three bytes after the last whole word take the key's bytes from the
+    // highest down.
+    const DWORD words = fileSize / 4 * 4;
+    auto single = [&](DWORD i) {
+        const DWORD at = offset + i;
+        bytes[i] ^= at < words ? static_cast<BYTE>(key >> (8 * (at % 4))) : static_cast<BYTE>(key >> (24 - 8 * (at - words)));
+    };
+    DWORD i = 0;
+    for (; i < length && (offset + i) % 4 != 0; ++i) single(i);
+    if (offset + i < words) {
+        const DWORD bulk = std::min(length - i, words - (offset + i)) / 4 * 4;
+        XorBuffer(bulk, key, bytes + i, bulk);
+        i += bulk;
+    }
+    for (; i < length; ++i) single(i);
 }
 
 }  // namespace Quorvex

@@ -87,6 +87,9 @@ int ReadWholeFile(const wchar_t* path, std::vector<BYTE>& buffer, DWORD* size = 
 // tail bytes with the key's bytes from the highest down. A length of 0 means
 // defaultLength. Applying it twice restores the data. Answers 0.
 int XorBuffer(DWORD length, DWORD key, BYTE* buffer, DWORD defaultLength);
+// XorBuffer over a whole file of fileSize bytes, done on the part of it that
+// starts at offset: the bytes come out as that call would leave them.
+void XorFileSpan(DWORD fileSize, DWORD offset, DWORD length, DWORD key, BYTE* bytes);
 
 // Releases every object of a set of counted pointers and empties it.
 template <class Set>

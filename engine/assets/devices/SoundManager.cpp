@@ -1,5 +1,6 @@
 #include "engine/assets/devices/SoundManager.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/core/Utility.h"
@@ -32,17 +33,29 @@ bool IsPlayable(const WAVEFORMATEX& f) {
 
 }  // namespace
 
-DWORD ParseWave(const wchar_t* path, WaveData& wave) {
-    const BYTE* image = wave.image.data();
-    const size_t size = wave.image.size();
+namespace {
+
+// ParseWave over the first `available` bytes of a file of `size` bytes. When
+// a header the parse needs lies past them, *incomplete is set and nothing is
+// reported.
+DWORD ParseWaveHeader(const wchar_t* path, const BYTE* image, size_t available, size_t size, WaveData& wave,
+                      bool* incomplete) {
+    *incomplete = false;
     wave.dataOffset = 0;
     wave.dataLength = 0;
+    auto missing = [&](size_t end) {
+        if (end <= available) return false;
+        *incomplete = true;
+        return true;
+    };
+    if (size >= 20 && missing(20)) return 0;
     if (size < 12 || !IsTag(image, "RIFF")) return LoadFailure(L"RIFFじゃない　？\r\n%s", path, wave);
     if (!IsTag(image + 8, "WAVE")) return LoadFailure(L"WAVEじゃない　？\r\n%s", path, wave);
     if (size < 20 || !IsTag(image + 12, "fmt ")) return LoadFailure(L"fmt じゃない　？？？\r\n%s", path, wave);
     const DWORD formatSize = ReadU32(image + 16);
     if (formatSize < 16 || formatSize > size - 20) return LoadFailure(L"fmt じゃない　？？？\r\n%s", path, wave);
 
+    if (missing(20 + size_t(formatSize))) return 0;
     wave.format = WAVEFORMATEX{};
     std::memcpy(&wave.format, image + 20, std::min<size_t>(formatSize, sizeof(WAVEFORMATEX)));
     if (wave.format.wFormatTag == WAVE_FORMAT_PCM) wave.format.cbSize = 0;
@@ -51,6 +64,7 @@ DWORD ParseWave(const wchar_t* path, WaveData& wave) {
     size_t at = 20 + size_t(formatSize);
     // Every chunk header and body must lie inside the image.
     while (size - at >= 8) {
+        if (missing(at + 8)) return 0;
         const DWORD chunkSize = ReadU32(image + at + 4);
         if (chunkSize > size - at - 8) break;
         if (IsTag(image + at, "data")) {
@@ -63,6 +77,13 @@ DWORD ParseWave(const wchar_t* path, WaveData& wave) {
     return LoadFailure(L"data がない　？？？\r\n%s", path, wave);
 }
 
+}  // namespace
+
+DWORD ParseWave(const wchar_t* path, WaveData& wave) {
+    bool incomplete = false;
+    return ParseWaveHeader(path, wave.image.data(), wave.image.size(), wave.image.size(), wave, &incomplete);
+}
+
 DWORD ReadWave(const wchar_t* path, DWORD key, WaveData& wave) {
     wave = WaveData{};
     if (!path) return 0;
@@ -71,6 +92,64 @@ DWORD ReadWave(const wchar_t* path, DWORD key, WaveData& wave) {
     if (key && !wave.image.empty())
         XorBuffer(static_cast<DWORD>(wave.image.size()), key, wave.image.data(), 0);
     return ParseWave(path, wave);
+}
+
+namespace {
+
+// The first bytes of a file read to find its samples; headers past them
+// (rare: long chunks before the samples) send the file the whole-file way.
+constexpr DWORD kHeaderBytes = 64 * 1024;
+
+}  // namespace
+
+WaveFile::~WaveFile() {
+    if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+}
+
+DWORD OpenWave(const wchar_t* path, DWORD key, WaveFile& file, WaveData& wave) {
+    wave = WaveData{};
+    if (!path) return 0;
+    file.m_key = key;
+    const std::wstring target = key ? ResolveReadPath(path) : std::wstring(path);
+    file.m_handle = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD size = file.m_handle == INVALID_HANDLE_VALUE ? INVALID_FILE_SIZE : GetFileSize(file.m_handle, nullptr);
+    if (size == INVALID_FILE_SIZE) return LoadFailure(L"ファイルをオープン出来ない\r\n%s", path, wave);
+    file.m_size = size;
+
+    DWORD read = 0;
+    {
+        orv::PhaseTimer timer(orv::Phase::FileRead);
+        wave.image.resize(std::min(size, kHeaderBytes));
+        if (!ReadFile(file.m_handle, wave.image.data(), static_cast<DWORD>(wave.image.size()), &read, nullptr) ||
+            read < wave.image.size())
+            return LoadFailure(L"ファイルをオープン出来ない\r\n%s", path, wave);
+    }
+    if (key) XorFileSpan(size, 0, read, key, wave.image.data());
+    bool incomplete = false;
+    const DWORD length = ParseWaveHeader(path, wave.image.data(), read, size, wave, &incomplete);
+    if (!incomplete) return length;
+    CloseHandle(file.m_handle);
+    file.m_handle = INVALID_HANDLE_VALUE;
+    return ReadWave(path, key, wave);
+}
+
+bool WaveFile::ReadSamples(const WaveData& wave, BYTE* bytes, DWORD length) {
+    length = std::min(length, wave.dataLength);
+    // The samples already read with the headers, then the rest of them
+    // straight from the file.
+    const size_t held = wave.image.size() > wave.dataOffset ? wave.image.size() - wave.dataOffset : 0;
+    const DWORD first = static_cast<DWORD>(std::min<size_t>(held, length));
+    std::memcpy(bytes, wave.image.data() + wave.dataOffset, first);
+    if (first == length) return true;
+    if (m_handle == INVALID_HANDLE_VALUE || wave.image.size() < wave.dataOffset) return false;
+    DWORD read = 0;
+    {
+        orv::PhaseTimer timer(orv::Phase::FileRead);
+        if (!ReadFile(m_handle, bytes + first, length - first, &read, nullptr) || read < length - first) return false;
+    }
+    if (m_key) XorFileSpan(m_size, static_cast<DWORD>(wave.dataOffset) + first, read, m_key, bytes + first);
+    return true;
 }
 
 SoundManager::~SoundManager() { ReleaseAll(); }
@@ -139,15 +218,21 @@ HRESULT SoundManager::LoadSound(const wchar_t* id, const wchar_t* path, bool is3
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     if (!m_pDirectSound) return E_FAIL;  // no device: already reported once
 
+    WaveFile file;
     WaveData wave;
-    if (ReadWave(path, key, wave) == 0) {
+    if (OpenWave(path, key, file, wave) == 0) {
         ReportSoundError(m_window, L"ERROR", L"Wave フォーマット、データの取得を失敗");
         return E_FAIL;
     }
     SoundUnit* unit = new SoundUnit(id, this);
     unit->AddRef();
-    const HRESULT hr = unit->CreateBuffer(m_pDirectSound, wave.format, wave.Data(), wave.dataLength, is3D, m_window);
+    bool samplesRead = true;
+    const HRESULT hr =
+        unit->CreateBuffer(m_pDirectSound, wave.format, wave.dataLength, is3D, m_window, [&](BYTE* bytes, DWORD length) {
+            return samplesRead = file.ReadSamples(wave, bytes, length);
+        });
     if (FAILED(hr)) {
+        if (!samplesRead) ReportSoundError(m_window, L"ERROR", L"Wave フォーマット、データの取得を失敗");
         unit->Release();
         return hr;
     }

@@ -34,6 +34,29 @@ DWORD ParseWave(const wchar_t* path, WaveData& wave);
 // read (which follows the environment's redirection) descrambled with the key.
 DWORD ReadWave(const wchar_t* path, DWORD key, WaveData& wave);
 
+// A WAVE file opened for its samples to be read straight into their buffer.
+class WaveFile {
+public:
+    WaveFile() = default;
+    ~WaveFile();
+    WaveFile(const WaveFile&) = delete;
+    WaveFile& operator=(const WaveFile&) = delete;
+
+    // Writes the samples (descrambled) to bytes: true when all were read.
+    bool ReadSamples(const WaveData& wave, BYTE* bytes, DWORD length);
+
+private:
+    friend DWORD OpenWave(const wchar_t* path, DWORD key, WaveFile& file, WaveData& wave);
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+    DWORD m_size = 0;
+    DWORD m_key = 0;
+};
+
+// ReadWave that reads only the headers (wave.image holds the file's first
+// bytes, descrambled) and keeps the file open for ReadSamples. Same results
+// and reports as ReadWave.
+DWORD OpenWave(const wchar_t* path, DWORD key, WaveFile& file, WaveData& wave);
+
 class SoundManager : public IUnknown, public ReferCounter {
 public:
     SoundManager() = default;

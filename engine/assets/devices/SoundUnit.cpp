@@ -44,10 +44,24 @@ SoundUnit::~SoundUnit() {
 
 HRESULT SoundUnit::CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& format, const BYTE* data,
                                 DWORD length, bool is3D, HWND owner) {
+    if (!data) {
+        std::lock_guard<std::recursive_mutex> lock(SoundMutex());
+        SAFE_RELEASE(m_pBuffer3D);
+        SAFE_RELEASE(m_pBuffer);
+        return E_FAIL;
+    }
+    return CreateBuffer(directSound, format, length, is3D, owner, [data](BYTE* bytes, DWORD count) {
+        std::memcpy(bytes, data, count);
+        return true;
+    });
+}
+
+HRESULT SoundUnit::CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& format, DWORD length, bool is3D,
+                                HWND owner, const std::function<bool(BYTE* bytes, DWORD length)>& fill) {
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());
     SAFE_RELEASE(m_pBuffer3D);
     SAFE_RELEASE(m_pBuffer);
-    if (!directSound || !data) return E_FAIL;
+    if (!directSound || !fill) return E_FAIL;
 
     WAVEFORMATEX wave = format;
     DSBUFFERDESC desc{};
@@ -81,8 +95,12 @@ HRESULT SoundUnit::CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& 
         SAFE_RELEASE(m_pBuffer);
         return hr;
     }
-    std::memcpy(locked, data, std::min(length, lockedBytes));
+    const bool filled = fill(static_cast<BYTE*>(locked), std::min(length, lockedBytes));
     m_pBuffer->Unlock(locked, lockedBytes, nullptr, 0);
+    if (!filled) {
+        SAFE_RELEASE(m_pBuffer);
+        return E_FAIL;
+    }
 
     if (is3D) {
         hr = m_pBuffer->QueryInterface(IID_IDirectSound3DBuffer8, reinterpret_cast<void**>(&m_pBuffer3D));

@@ -2,6 +2,7 @@
 // when it is positioned in the cell-based world, a re-trigger interval, a loop
 // region for music and its own volume.
 #pragma once
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -45,6 +46,11 @@ public:
     // result after a message box captioned "ERROR".
     HRESULT CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& format, const BYTE* data, DWORD length,
                          bool is3D, HWND owner);
+    // The same with the samples written by `fill` straight into the locked
+    // buffer (length bytes); a fill that answers false fails the call with
+    // E_FAIL and leaves no buffer.
+    HRESULT CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& format, DWORD length, bool is3D, HWND owner,
+                         const std::function<bool(BYTE* bytes, DWORD length)>& fill);
 
     // Plays from the cursor (flag 2: from the start; flag 1: looping). With a
     // 3D buffer a position is stored and a velocity set, both taking effect at

@@ -12,6 +12,7 @@
 
 #include "WaveFixtures.h"
 #include "engine/assets/devices/SoundManager.h"
+#include "engine/core/Utility.h"
 #include "platform/dsound/dsound.h"
 
 namespace {
@@ -199,6 +200,24 @@ TEST_F(SoundOnLoopback, LoadingAnIdAgainReplacesTheUnit) {
     EXPECT_EQ(manager->RemoveSound(L"dup"), 0);
     EXPECT_EQ(manager->RemoveSound(L"dup"), 1);
     EXPECT_EQ(manager->FindSound(L"dup"), nullptr);
+}
+
+TEST_F(SoundOnLoopback, ScrambledFilesLoadTheirExactSamples) {
+    // Samples off the key's word edges, ending inside the file's last word.
+    const std::string samples = Tone16(30001) + "\x11";
+    const std::string image = Riff(Fmt(1, 8) + Chunk("LIST", "abc") + Chunk("data", samples));
+    std::vector<BYTE> scrambled = Bytes(image);
+    const DWORD key = 0x6D2F48A3;
+    Quorvex::XorBuffer(DWORD(scrambled.size()), key, scrambled.data(), 0);
+    const std::wstring path = dir.Write("coded.wav", std::string(scrambled.begin(), scrambled.end())).wstring();
+    ASSERT_EQ(manager->LoadSound(L"coded", path.c_str(), false, 1.0f, 0, key), S_OK);
+    SoundUnit* unit = manager->FindSound(L"coded");
+    ASSERT_NE(unit, nullptr);
+    void* bytes = nullptr;
+    DWORD length = 0;
+    ASSERT_EQ(unit->GetBuffer()->Lock(0, 0, &bytes, &length, nullptr, nullptr, DSBLOCK_ENTIREBUFFER), DS_OK);
+    EXPECT_EQ(std::string(static_cast<const char*>(bytes), length), samples);
+    unit->GetBuffer()->Unlock(bytes, length, nullptr, 0);
 }
 
 TEST_F(SoundOnLoopback, FailedLoadsAreReportedAndLeaveNoUnit) {

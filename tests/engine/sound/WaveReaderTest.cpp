@@ -3,6 +3,8 @@
 // the end of the file (run under AddressSanitizer to see that last part).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "WaveFixtures.h"
@@ -115,6 +117,72 @@ TEST(WaveReader, FilesAreReadPlainOrDescrambledByKey) {
     const std::string report = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(report.find("ファイルをオープン出来ない"), std::string::npos) << report;
     EXPECT_NE(report.find("missing.wav"), std::string::npos) << report;
+}
+
+TEST(WaveReader, ScrambledSpansMatchTheWholeFileDescrambled) {
+    const DWORD key = 0x6D2F48A3;
+    std::vector<BYTE> file(23);
+    for (size_t i = 0; i < file.size(); ++i) file[i] = BYTE(i * 37 + 5);
+    std::vector<BYTE> whole = file;
+    Quorvex::XorBuffer(DWORD(whole.size()), key, whole.data(), 0);
+    // Every start and length, across word edges and into the one to three
+    // bytes after the last whole word.
+    for (DWORD offset = 0; offset <= file.size(); ++offset)
+        for (DWORD length = 0; offset + length <= file.size(); ++length) {
+            std::vector<BYTE> span(file.begin() + offset, file.begin() + offset + length);
+            Quorvex::XorFileSpan(DWORD(file.size()), offset, length, key, span.data());
+            ASSERT_TRUE(std::equal(span.begin(), span.end(), whole.begin() + offset)) << offset << " + " << length;
+        }
+}
+
+TEST(WaveReader, SamplesReadStraightFromTheFileMatchTheWholeFileRead) {
+    TempDir dir;
+    const DWORD key = 0x6D2F48A3;
+    struct Case {
+        const char* name;
+        std::string image;
+    };
+    // A 3-byte chunk puts the samples off the key's word edges, 8-bit samples
+    // of odd count end the file inside its last word, a long chunk puts the
+    // samples past the headers read first, and a long file puts most of them
+    // past those headers.
+    const Case cases[] = {
+        {"samples off the word edges", Riff(Fmt(1, 8) + Chunk("LIST", "abc") + Chunk("data", std::string(37, '\x81')))},
+        {"samples past the first headers", Riff(Fmt(1, 16) + Chunk("LIST", std::string(70000, 'x')) +
+                                                 Chunk("data", Tone16(33)))},
+        {"samples longer than the first read", Riff(Fmt(2, 16) + Chunk("LIST", "a") + Chunk("data", Tone16(50001)))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> scrambled = Bytes(c.image);
+        Quorvex::XorBuffer(DWORD(scrambled.size()), key, scrambled.data(), 0);
+        const std::wstring plain = dir.Write("plain.wav", c.image).wstring();
+        const std::wstring coded = dir.Write("coded.wav", std::string(scrambled.begin(), scrambled.end())).wstring();
+        for (const auto& [path, k] : {std::pair{plain, DWORD(0)}, std::pair{coded, key}}) {
+            Quorvex::WaveData expected;
+            const DWORD length = Quorvex::ReadWave(path.c_str(), k, expected);
+            ASSERT_GT(length, 0u);
+            Quorvex::WaveFile file;
+            Quorvex::WaveData wave;
+            ASSERT_EQ(Quorvex::OpenWave(path.c_str(), k, file, wave), length);
+            EXPECT_EQ(wave.format.nChannels, expected.format.nChannels);
+            std::vector<BYTE> samples(length);
+            ASSERT_TRUE(file.ReadSamples(wave, samples.data(), length));
+            EXPECT_TRUE(std::equal(samples.begin(), samples.end(), expected.Data())) << "key " << k;
+        }
+    }
+}
+
+TEST(WaveReader, AFileCutShortAfterItsHeadersFailsTheSampleRead) {
+    TempDir dir;
+    std::string image = Riff(Fmt(1, 16) + Chunk("data", Tone16(40000)));
+    const std::wstring path = dir.Write("cut.wav", image).wstring();
+    Quorvex::WaveFile file;
+    Quorvex::WaveData wave;
+    ASSERT_EQ(Quorvex::OpenWave(path.c_str(), 0, file, wave), 80000u);
+    std::filesystem::resize_file(path, 70000);
+    std::vector<BYTE> samples(80000);
+    EXPECT_FALSE(file.ReadSamples(wave, samples.data(), 80000));
 }
 
 }  // namespace
