@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the game and its tests, and runs every test:
-# first a plain build, then the whole game played in a real X window (its own
-# Xvfb), then the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
-# in a second build folder.
+# first the check that includes point down the layers, then a plain build, the
+# whole game played in a real X window (its own Xvfb), and the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer in a second build folder.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
 jobs=$(nproc)
+
+echo "test: include layering"
+python3 tools/check_floors.py
 
 echo "test: plain build"
 tools/build.sh build

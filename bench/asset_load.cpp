@@ -26,8 +26,8 @@
 #include "engine/core/Environment.h"
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/MessageTable.h"
-#include "game/flow/LoadTaskFactory.h"
-#include "game/flow/LoadTasks.h"
+#include "game/app/LoadTaskFactory.h"
+#include "game/app/LoadTasks.h"
 #include "tests/platform/d3d9/test_device.h"
 
 using namespace Quorvex;

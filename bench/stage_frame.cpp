@@ -42,9 +42,9 @@
 #include "engine/core/WinMain.h"
 #include "engine/core/render/RenderGroup.h"
 #include "engine/core/render/RenderProfile.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneFirst.h"
-#include "game/flow/SceneStage1.h"
+#include "game/app/GameManager.h"
+#include "game/app/SceneFirst.h"
+#include "game/play/SceneStage1.h"
 #include "platform/d3d9/d3d9.h"
 #include "platform/win32/window.h"
 

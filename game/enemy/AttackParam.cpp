@@ -64,22 +64,6 @@ void FireOne(EnemyEx* owner, const D3DXQUATERNION& orientation, float level, flo
 // ---------------------------------------------------------------------------
 // Launch records
 
-void ShotSpawnParam::Copy(const ShotSpawnParam& other) { *this = other; }
-
-void MakeShotSpawnParam(const Quorvex::AreaPos& position, const D3DXQUATERNION& orientation, ShotSpawnParam& out,
-                        EnemyEx* owner, const D3DXVECTOR3& velocity, float level, Quorvex::IObjectManager* manager,
-                        float speed, int kind) {
-    out.owner = owner;
-    out.orientation = orientation;
-    out.reserved = 0;
-    out.velocity = velocity;
-    out.level = level;
-    out.position = position;
-    out.speed = speed;
-    out.kind = kind;
-    out.manager = manager;
-}
-
 bool LaunchEnemyShot(EnemyEx* owner, ShotSpawnParam& record, int colour) {
     Quorvex::FactoryAdapter* pool =
         owner && owner->generator ? owner->generator->GetPool(EnemyGenerator_Derive::PoolRazer) : nullptr;
@@ -96,7 +80,7 @@ void FireFan(float step, bool side, ShotSpawnParam& record, int n, const D3DXQUA
     for (int i = 0, k = -(n / 2); i < n; ++i, ++k) {
         const float a = k * step;
         record.orientation = Turned(baseAim, YawPitchRoll(a, side ? -a : a, 0.0f));
-        LaunchEnemyShot(record.owner, record, colour);
+        LaunchEnemyShot(static_cast<EnemyEx*>(record.owner), record, colour);
     }
 }
 

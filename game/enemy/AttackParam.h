@@ -6,6 +6,8 @@
 
 #include "engine/core/AreaPos.h"
 #include "engine/core/render/FactoryAdapter.h"
+#include "game/player/weapons/Bullet.h"
+#include "game/player/weapons/ShotSpawnParam.h"
 #include "platform/d3dx9/d3dx9.h"
 
 class EnemyEx;
@@ -14,33 +16,6 @@ namespace Quorvex {
 class IObjectManager;
 struct Sprite3DData;
 }
-
-// The launch record handed to the enemy-bullet pool.
-struct ShotSpawnParam : public Quorvex::IFactoryProduct::ISetParam {
-    EnemyEx* owner = nullptr;
-    D3DXQUATERNION orientation{0.0f, 0.0f, 0.0f, 1.0f};
-    int32_t reserved = 0;
-    D3DXVECTOR3 velocity{0.0f, 0.0f, 0.0f};  // the target's velocity when the shot leaves
-    float level = 0.0f;
-    Quorvex::AreaPos position;
-    float speed = 1.0f;
-    int32_t kind = 1;
-    Quorvex::IObjectManager* manager = nullptr;
-
-    void Copy(const ShotSpawnParam& other);
-};
-
-void MakeShotSpawnParam(const Quorvex::AreaPos& position, const D3DXQUATERNION& orientation, ShotSpawnParam& out,
-                        EnemyEx* owner, const D3DXVECTOR3& velocity, float level, Quorvex::IObjectManager* manager,
-                        float speed, int kind);
-
-// Enemy bullets that take their colour from the bullet atlas show the
-// sprite whose cell the fire steps pick.
-class IAtlasColoredShot {
-public:
-    virtual ~IAtlasColoredShot() = default;
-    virtual Quorvex::Sprite3DData* GetAtlasSprite() = 0;
-};
 
 // Acquires one enemy bullet through the owner's generator and gives it the
 // colour type (a negative colour skips the colour call). False when the pool

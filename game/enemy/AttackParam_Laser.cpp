@@ -5,9 +5,9 @@
 #include "engine/assets/devices/SoundUnit.h"
 #include "game/enemy/EnemyEx.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
-#include "game/flow/Environment2.h"
 #include "game/player/PlayerResources.h"
 #include "game/player/weapons/Bullet_Ray.h"
+#include "game/state/Environment2.h"
 
 AttackParam_Laser::RayParam::~RayParam() { LetGo(); }
 

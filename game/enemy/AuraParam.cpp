@@ -7,7 +7,7 @@
 
 #include "engine/core/Utility.h"
 #include "game/enemy/EnemyEx.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectObject.h"
 

@@ -1,9 +1,9 @@
 // The enemy-bullet pools of the enemy generator, one class per projectile.
-// (The nuke pool, Bullet_NukeFactory, stands with its projectile.)
 #pragma once
 #include "game/enemy/EnemyFactory.h"
 #include "game/player/weapons/Bullet_AimmingLaser.h"
 #include "game/player/weapons/Bullet_Missile2.h"
+#include "game/player/weapons/Bullet_Nuke.h"
 #include "game/player/weapons/Bullet_Ray.h"
 #include "game/player/weapons/Bullet_RayPart.h"
 #include "game/player/weapons/Bullet_Razer.h"
@@ -63,4 +63,14 @@ class Bullet_AimmingLaserFactory : public BulletPool<Bullet_AimmingLaser, 100, F
 public:
     using BulletPool::BulletPool;
     int Initialize(int param) override;
+};
+
+// The enemy generator's nuke pool, which the player's Heavy and Toska sets
+// launch into as well.
+class Bullet_NukeFactory : public EnemyBulletFactory<Bullet_Nuke> {
+public:
+    static constexpr int kMaxCount = 1000;
+    Bullet_NukeFactory(Quorvex::ObjectManager* objectManager, Quorvex::IAreaManager* areaManager,
+                       EnemyGenerator_Derive* generator)
+        : EnemyBulletFactory<Bullet_Nuke>(objectManager, areaManager, generator, kMaxCount, FollowDrift) {}
 };

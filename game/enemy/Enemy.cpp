@@ -4,7 +4,7 @@
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
 #include "game/enemy/EnemyListSet.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/Area.h"
 #include "game/world/effects/EffectGenerator.h"
 

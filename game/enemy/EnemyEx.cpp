@@ -12,14 +12,14 @@
 #include "game/enemy/AttackParam.h"
 #include "game/enemy/AttackParam_Laser.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/GraphicManager.h"
-#include "game/flow/GraphicObject.h"
-#include "game/flow/GraphicObject_Spell.h"
-#include "game/flow/ViewObject.h"
 #include "game/player/Player.h"
-#include "game/world/effects/ScoreMarker.h"
+#include "game/screen/GraphicManager.h"
+#include "game/screen/GraphicObject.h"
+#include "game/screen/GraphicObject_Spell.h"
+#include "game/screen/ScoreMarker.h"
+#include "game/screen/ViewObject.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 #include "game/world/terrain/EnemySpellBg.h"
 #include "game/world/terrain/GroundGenerator.h"
 
@@ -189,7 +189,7 @@ void EnemyEx::RecoverLifeGauge(float delta) {
 }
 
 void EnemyEx::AwardScore() {
-    GameManager* game = g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr;
+    SceneRequests* game = g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr;
     Player* player = g_pEnvironment2 && g_pEnvironment2->player ? g_pEnvironment2->player : target;
     const float rate = player ? std::max(player->GetSpeedRate(), 0.0f) : 0.0f;
     const float multiplier = game ? game->scoreMultiplier : 1.0f;

@@ -4,8 +4,8 @@
 #pragma once
 #include "engine/core/render/FactoryAdapter.h"
 #include "engine/core/render/ObjectManager.h"
-#include "game/flow/Environment2.h"
 #include "game/player/weapons/Bullet.h"
+#include "game/state/Environment2.h"
 
 class EnemyGenerator_Derive;
 
@@ -75,7 +75,7 @@ public:
     // Stores the segment pool with a counted reference (the ray pools share
     // one), releasing the one it replaces.
     void SetSegmentFactory(Quorvex::FactoryAdapter* factory);
-    Quorvex::FactoryAdapter* GetSegmentFactory() const { return segmentFactory; }
+    Quorvex::FactoryAdapter* GetSegmentFactory() const override { return segmentFactory; }
 
     EnemyGenerator_Derive* generator;  // not counted
     BulletPoolFollow follow;

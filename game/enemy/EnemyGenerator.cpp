@@ -2,8 +2,8 @@
 
 #include "engine/assets/ResourceManager.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
-#include "game/flow/Environment2.h"
 #include "game/player/weapons/Bullet.h"
+#include "game/state/Environment2.h"
 
 EnemyGenerator::EnemyGenerator(Quorvex::ObjectManager* objectManager, Quorvex::IAreaManager* areaManager,
                                const Quorvex::AreaPos& position)

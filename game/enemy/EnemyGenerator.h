@@ -8,7 +8,7 @@
 
 #include "game/world/Object3D.h"
 
-class SceneStage;
+class IActionScene;
 
 namespace Quorvex {
 class IResourceManager;
@@ -61,5 +61,5 @@ public:
     D3DXVECTOR3 centerMotion{0.0f, 0.0f, 0.0f};
     EventList pending;
     EventList active;
-    SceneStage* stageScene = nullptr;
+    IActionScene* stageScene = nullptr;
 };

@@ -1,14 +1,14 @@
 #include "game/enemy/EnemyGenerator_Derive.h"
 
-#include "game/enemy/Enemy.h"
 #include "game/enemy/BulletFactories.h"
+#include "game/enemy/Enemy.h"
 #include "game/enemy/EnemyFactories.h"
 #include "game/enemy/EnemyFactory.h"
 #include "game/enemy/EnemyScript_Derive.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
-#include "game/player/weapons/Bullet_Nuke.h"
-#include "game/flow/Environment2.h"
 #include "game/player/Player.h"
+#include "game/player/weapons/Bullet_Nuke.h"
+#include "game/state/Environment2.h"
 
 EnemyGenerator_Derive::EnemyGenerator_Derive(Quorvex::ObjectManager* objectManager,
                                              Quorvex::IAreaManager* areaManager, const Quorvex::AreaPos& position)
@@ -232,4 +232,8 @@ Enemy_Toska* EnemyGenerator_Derive::LaunchToska(const Quorvex::AreaPos& p) {
 }
 Enemy_Orsel* EnemyGenerator_Derive::LaunchOrsel(const Quorvex::AreaPos& p) {
     return As<Enemy_Orsel>(LaunchFromFactory(PoolOrsel, p));
+}
+
+Quorvex::FactoryAdapter* NukePoolOf(EnemyGenerator_Derive* generator) {
+    return generator ? generator->GetPool(EnemyGenerator_Derive::PoolNuke) : nullptr;
 }

@@ -10,8 +10,8 @@
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/Utility.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
-#include "game/flow/Environment2.h"
 #include "game/player/Player.h"
+#include "game/state/Environment2.h"
 
 EnemyScript* g_pEnemyScript = nullptr;
 

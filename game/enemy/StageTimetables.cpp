@@ -18,7 +18,7 @@
 #include "game/enemy/types/Enemy_Orsel.h"
 #include "game/enemy/types/Enemy_Pentra.h"
 #include "game/enemy/types/Enemy_Toska.h"
-#include "game/flow/SceneStage.h"
+#include "game/state/IActionScene.h"
 
 using namespace boost::placeholders;
 
@@ -231,7 +231,7 @@ int RunWaveTable(EnemyGenerator_Derive* generator, const WaveTable* table, Event
 
 // The stage cue: the stage scene's hook, once.
 int RunStageCue(EnemyGenerator_Derive* generator, Event_CreateEnemy*) {
-    if (SceneStage* scene = generator->stageScene) static_cast<SceneAction*>(scene)->OnStageCue();
+    if (IActionScene* scene = generator->stageScene) scene->OnStageCue();
     return 1;
 }
 

@@ -9,8 +9,8 @@
 #include "engine/core/render/DrawBuilders.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/GraphicUnits.h"
 #include "game/frontend/CharacterSelect_Window.h"
+#include "game/screen/GraphicUnits.h"
 
 using namespace Quorvex;
 

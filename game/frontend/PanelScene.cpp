@@ -3,9 +3,9 @@
 #include "engine/assets/RenderGroups.h"
 #include "engine/assets/devices/InputManager.h"
 #include "engine/core/render/ObjectManager.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneObjectParam.h"
 #include "game/frontend/PanelSprSet.h"
+#include "game/screen/SceneObjectParam.h"
+#include "game/state/SceneRequests.h"
 
 using namespace Quorvex;
 
@@ -23,7 +23,7 @@ PanelScene::~PanelScene() {
 }
 
 int PanelScene::StartPanel(void* param, const char* groupName) {
-    GameManager* manager = param ? static_cast<GameManager::StartParam*>(param)->gameManager : nullptr;
+    SceneRequests* manager = param ? static_cast<SceneRequests::StartParam*>(param)->gameManager : nullptr;
     if (manager) manager->AddRef();
     if (m_pGameManager) m_pGameManager->Release();
     m_pGameManager = manager;

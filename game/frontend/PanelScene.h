@@ -12,7 +12,7 @@ namespace Quorvex {
 class RenderObjectSpr2D;
 }
 
-class GameManager;
+class SceneRequests;
 
 class PanelScene : public Quorvex::SceneBase {
 public:
@@ -37,7 +37,7 @@ protected:
     // Undoes the bindings and releases the game manager.
     ~PanelScene() override;
 
-    // Holds the game manager of the start argument (a GameManager::StartParam,
+    // Holds the game manager of the start argument (a SceneRequests::StartParam,
     // may be null) and registers a 2D sprite group of 6000 objects under the
     // name: 0, or -1 when the group cannot be registered.
     int StartPanel(void* param, const char* groupName);
@@ -50,7 +50,7 @@ protected:
     // and a null table are allowed).
     int StepRowByInput(int row, int count, Quorvex::RenderObjectSpr2D* const* labels);
 
-    GameManager* m_pGameManager = nullptr;  // counted
+    SceneRequests* m_pGameManager = nullptr;  // counted
     bool m_consumeEscape = false;
 
 private:

@@ -9,8 +9,8 @@
 #include "engine/core/Environment.h"
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/render/ObjectManager.h"
-#include "game/flow/GraphicUnits.h"
-#include "game/flow/ScreenLayout.h"
+#include "game/screen/GraphicUnits.h"
+#include "game/screen/ScreenLayout.h"
 
 using namespace Quorvex;
 

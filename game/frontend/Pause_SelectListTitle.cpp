@@ -1,9 +1,9 @@
 #include "game/frontend/Pause_SelectListTitle.h"
 
 #include "engine/assets/devices/InputManager.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
 #include "game/frontend/SceneTitle.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 
 using namespace Quorvex;
 
@@ -11,7 +11,7 @@ namespace {
 
 constexpr float kItemHeight = 0.07111111f;  // 64/900
 
-GameManager* Manager() { return g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr; }
+SceneRequests* Manager() { return g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr; }
 
 }  // namespace
 
@@ -101,17 +101,17 @@ void Pause_SelectListTitle::OnExStart(void*) {
 
 void Pause_SelectListTitle::OnStageSelect(void*) {
     if (g_pEnvironment2) g_pEnvironment2->playMode = 1;
-    if (GameManager* manager = Manager()) manager->RequestStageSelect();
+    if (SceneRequests* manager = Manager()) manager->RequestStageSelect();
 }
 
 void Pause_SelectListTitle::OnOption(void*) {
-    if (GameManager* manager = Manager()) manager->RequestOption();
+    if (SceneRequests* manager = Manager()) manager->RequestOption();
 }
 
 void Pause_SelectListTitle::OnScore(void*) {
-    if (GameManager* manager = Manager()) manager->RequestScore();
+    if (SceneRequests* manager = Manager()) manager->RequestScore();
 }
 
 void Pause_SelectListTitle::OnGameEnd(void*) {
-    if (GameManager* manager = Manager()) manager->RequestQuit();
+    if (SceneRequests* manager = Manager()) manager->RequestQuit();
 }

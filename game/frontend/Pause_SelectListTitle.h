@@ -3,8 +3,8 @@
 // of the screen centre. Cursor, highlight and confirmation are the list
 // base's; this adds the items and what each choice does.
 #pragma once
-#include "game/flow/Pause_SelectListBase.h"
-#include "game/flow/Pause_SelectUnit.h"
+#include "game/screen/Pause_SelectListBase.h"
+#include "game/screen/Pause_SelectUnit.h"
 
 class SceneTitle;
 

@@ -7,11 +7,11 @@
 #include "engine/assets/RenderObjectSpr2D.h"
 #include "engine/assets/devices/InputManager.h"
 #include "engine/core/render/ObjectManager.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneObjectParam.h"
-#include "game/flow/ViewObject.h"
 #include "game/frontend/Title_Background.h"
+#include "game/screen/SceneObjectParam.h"
+#include "game/screen/ViewObject.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 #include "game/world/AreaManager.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectSupport.h"
@@ -156,7 +156,7 @@ void SceneBonus::RunStep(int step) {
         case 3:
             if (!env) break;
             env->bonusFlags[0] = env->bonusFlags[1] = env->bonusFlags[2] = 0;
-            if (GameManager* manager = env->gameManager) {
+            if (SceneRequests* manager = env->gameManager) {
                 manager->CheckHighScore(nullptr);
                 manager->RequestEndAction();
             }

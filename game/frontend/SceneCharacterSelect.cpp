@@ -11,10 +11,6 @@
 #include "engine/core/Utility.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderParameter.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/GraphicUnits.h"
-#include "game/flow/ViewObject.h"
 #include "game/frontend/CharacterSelect_Bramel.h"
 #include "game/frontend/CharacterSelect_Title.h"
 #include "game/frontend/CharacterSelect_Window.h"
@@ -22,6 +18,10 @@
 #include "game/frontend/SceneTitle.h"
 #include "game/player/MissileStub.h"
 #include "game/player/PlayerStub.h"
+#include "game/screen/GraphicUnits.h"
+#include "game/screen/ViewObject.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 #include "game/world/AreaFactoryAdapter.h"
 #include "game/world/AreaManager.h"
 #include "game/world/CenterPosManager.h"
@@ -185,7 +185,7 @@ void SceneCharacterSelect::ReleaseAll() {
 // Set-up
 
 int SceneCharacterSelect::OnInitialize(void* param) {
-    if (auto* start = static_cast<GameManager::StartParam*>(param); start && start->gameManager) {
+    if (auto* start = static_cast<SceneRequests::StartParam*>(param); start && start->gameManager) {
         m_pStartObject = start->gameManager;
         m_pStartObject->AddRef();
     }
@@ -439,7 +439,7 @@ void SceneCharacterSelect::Commit() {
     env->attackLevel = AttackLevelFor(m_outputCursor);
     env->difficulty = m_outputCursor;
     env->fighter = FighterFor(m_characterCursor, m_equipmentCursor);
-    GameManager* manager = dynamic_cast<GameManager*>(m_pStartObject);
+    SceneRequests* manager = dynamic_cast<SceneRequests*>(m_pStartObject);
     if (!manager) manager = env->gameManager;
     if (!manager) return;
     if (env->playMode == 2) manager->RequestStageEx();

@@ -18,15 +18,15 @@
 #include "engine/core/Utility.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderParameter.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneObjectParam.h"
-#include "game/flow/ScreenLayout.h"
-#include "game/flow/ViewObject.h"
 #include "game/frontend/PanelSprSet.h"
 #include "game/frontend/SceneTitle.h"
 #include "game/frontend/Title_Background.h"
 #include "game/player/PlayerStub.h"
+#include "game/screen/SceneObjectParam.h"
+#include "game/screen/ScreenLayout.h"
+#include "game/screen/ViewObject.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 #include "game/world/AreaManager.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectSupport.h"
@@ -521,7 +521,7 @@ void SceneEnding::RunStep(int step) {
             StartFlight(m_flightOffset + D3DXVECTOR3(0.0f, 0.0f, 500.0f), 3.0f);
             break;
         case 14: {
-            GameManager* manager = env ? env->gameManager : nullptr;
+            SceneRequests* manager = env ? env->gameManager : nullptr;
             if (!manager) break;
             if (env->bonusFlags[0] || env->bonusFlags[1] || env->bonusFlags[2]) {
                 manager->RequestBonus();

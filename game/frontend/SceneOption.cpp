@@ -5,8 +5,8 @@
 #include "engine/assets/RenderObjectSpr2D.h"
 #include "engine/assets/ResourceManager.h"
 #include "engine/assets/devices/InputManager.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 
 using namespace Quorvex;
 

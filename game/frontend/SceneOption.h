@@ -46,7 +46,7 @@ public:
     // Releases the panel.
     ~SceneOption() override;
 
-    // start: a GameManager::StartParam. Registers "Spr2DOption" (-1 when that
+    // start: a SceneRequests::StartParam. Registers "Spr2DOption" (-1 when that
     // fails), the picture cut-outs and the panel, binds the commands: 0.
     int OnInitialize(void* param) override;
     void OnUpdate(float timeStep) override;

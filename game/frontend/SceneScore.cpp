@@ -6,9 +6,9 @@
 #include "engine/assets/ResourceManager.h"
 #include "engine/assets/devices/InputManager.h"
 #include "engine/core/Utility.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
 #include "game/frontend/SceneStageSelect.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 
 using namespace Quorvex;
 
@@ -178,7 +178,7 @@ SceneScore::~SceneScore() {
 }
 
 int SceneScore::OnInitialize(void* param) {
-    const auto* start = static_cast<GameManager::StartParam*>(param);
+    const auto* start = static_cast<SceneRequests::StartParam*>(param);
     const int mode = start && start->value == kModeEntry ? kModeEntry : kModeView;
     m_startedForEntry = mode == kModeEntry;
     SetRenderOrder(9900);
@@ -323,12 +323,12 @@ void SceneScore::DeleteCharacter() {
 void SceneScore::CommitRankEntry() {
     if (g_pEnvironment2) {
         std::copy(m_entryName, m_entryName + kNameLength, g_pEnvironment2->defaultName);
-        int ranks[GameManager::kLevelSlots];
-        std::fill(ranks, ranks + GameManager::kLevelSlots, -1);
+        int ranks[SceneRequests::kLevelSlots];
+        std::fill(ranks, ranks + SceneRequests::kLevelSlots, -1);
         if (m_pGameManager) m_pGameManager->CheckHighScore(ranks);
         const int f = Slot(g_pEnvironment2->fighter, Environment2::kFighterSlots);
         const int d = Slot(g_pEnvironment2->difficulty, Environment2::kDifficultySlots);
-        for (int level = 1; level < GameManager::kLevelSlots; ++level)
+        for (int level = 1; level < SceneRequests::kLevelSlots; ++level)
             InsertRankEntry(g_pEnvironment2->rankingScore[f][d][level], g_pEnvironment2->rankingName[f][d][level],
                             ranks[level], g_pEnvironment2->runScore[f][d][level], m_entryName);
         g_pEnvironment2->SaveSettings();

@@ -78,7 +78,7 @@ public:
     // Deletes the panels.
     ~SceneScore() override;
 
-    // start: a GameManager::StartParam whose value is the mode. -1 when the
+    // start: a SceneRequests::StartParam whose value is the mode. -1 when the
     // render group cannot be registered, else 0.
     int OnInitialize(void* param) override;
     void OnUpdate(float timeStep) override;

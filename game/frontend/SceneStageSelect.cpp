@@ -5,8 +5,8 @@
 #include "engine/assets/RenderObjectSpr2D.h"
 #include "engine/assets/ResourceManager.h"
 #include "engine/assets/devices/InputManager.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 
 using namespace Quorvex;
 
@@ -86,7 +86,7 @@ int SceneStageSelect::StepFighter(int fighter, int direction) {
     return 1;
 }
 
-bool SceneStageSelect::StartRun(GameManager* manager, int difficulty, int level, int fighter) {
+bool SceneStageSelect::StartRun(SceneRequests* manager, int difficulty, int level, int fighter) {
     if (level < 1 || level > kMaxSelectableLevel) return false;
     if (g_pEnvironment2) {
         g_pEnvironment2->damageFactor = 1.0f;

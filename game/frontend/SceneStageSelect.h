@@ -7,7 +7,7 @@
 #include "game/frontend/PanelScene.h"
 #include "game/frontend/PanelSprSet.h"
 
-class GameManager;
+class SceneRequests;
 
 class SceneStageSelect : public PanelScene {
 public:
@@ -37,7 +37,7 @@ public:
     // Releases the panel.
     ~SceneStageSelect() override;
 
-    // start: a GameManager::StartParam. -1 when the render group cannot be
+    // start: a SceneRequests::StartParam. -1 when the render group cannot be
     // registered, else 0.
     int OnInitialize(void* param) override;
     void OnUpdate(float timeStep) override;
@@ -52,7 +52,7 @@ public:
     static int StepFighter(int fighter, int direction);
     // Writes the run's choices into the game state and asks the game manager
     // for the stage of the level; false for a level without a stage.
-    static bool StartRun(GameManager* manager, int difficulty, int level, int fighter);
+    static bool StartRun(SceneRequests* manager, int difficulty, int level, int fighter);
 
     int GetRow() const { return m_row; }
     int GetDifficulty() const { return m_difficulty; }

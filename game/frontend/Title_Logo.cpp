@@ -6,7 +6,7 @@
 #include "engine/core/render/DrawBuilders.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/GraphicUnits.h"
+#include "game/screen/GraphicUnits.h"
 
 using namespace Quorvex;
 

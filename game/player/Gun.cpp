@@ -4,8 +4,8 @@
 
 #include "engine/core/Environment.h"
 #include "engine/core/render/DrawBuilders.h"
-#include "game/flow/Environment2.h"
 #include "game/player/PlayerResources.h"
+#include "game/state/Environment2.h"
 #include "game/world/Character.h"
 #include "game/world/CollisionShapeSet.h"
 

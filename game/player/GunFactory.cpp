@@ -1,9 +1,9 @@
 #include "game/player/GunFactory.h"
 
-#include "game/flow/Environment2.h"
 #include "game/player/Gun.h"
 #include "game/player/Player.h"
 #include "game/player/weapons/Bullet_Ray4.h"
+#include "game/state/Environment2.h"
 
 using Quorvex::AreaPos;
 

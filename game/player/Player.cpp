@@ -11,11 +11,8 @@
 #include "engine/core/Utility.h"
 #include "engine/core/render/DrawBuilders.h"
 #include "engine/core/render/DrawMeshInfo.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneAction.h"
-#include "game/flow/ViewObject.h"
 #include "game/player/AfterBurner.h"
+#include "game/player/GunFactory.h"
 #include "game/player/OverTheSonic.h"
 #include "game/player/PlayerResources.h"
 #include "game/player/ShotSet.h"
@@ -24,7 +21,10 @@
 #include "game/player/weapons/Bullet.h"
 #include "game/player/weapons/LockonMarker.h"
 #include "game/player/weapons/MarkerGenerator.h"
-#include "game/player/GunFactory.h"
+#include "game/screen/ViewObject.h"
+#include "game/state/Environment2.h"
+#include "game/state/IActionScene.h"
+#include "game/state/SceneRequests.h"
 #include "game/world/CollisionShapeSet.h"
 #include "game/world/effects/BlurManager.h"
 #include "game/world/effects/EffectGenerator.h"
@@ -50,7 +50,7 @@ float TowardZero(float v, float step) {
 }
 
 EffectGenerator* Effects() { return g_pEnvironment2 ? g_pEnvironment2->effectGenerator : nullptr; }
-SceneAction* CurrentActionScene() { return g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr; }
+IActionScene* CurrentActionScene() { return g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr; }
 
 }  // namespace
 
@@ -568,7 +568,7 @@ void Player::FireWeapons(float dt) {
 }
 
 void Player::AddSpeedScore() {
-    GameManager* game = g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr;
+    SceneRequests* game = g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr;
     if (!game) return;
     const int points = SpeedScore(GetSpeedRate());
     game->stageScore += points;
@@ -717,7 +717,7 @@ void Player::UpdateZenkMode(float dt) {
     m_zenkGauge = std::max(m_zenkGauge - (dt / s) * m_zenk.drain, 0.0f);
     // Game time slows to 70 % over the first quarter second; the screen
     // effect deepens to 0.4 over the same ramp measured in slowed time.
-    if (SceneAction* scene = CurrentActionScene()) {
+    if (IActionScene* scene = CurrentActionScene()) {
         scene->SetTimeScale(s);
         const float ramp = 0.25f / s;
         scene->SetScreenEffectIntensity(1.0f - 0.6f * std::min(m_zenk.elapsed, ramp) / ramp);
@@ -741,7 +741,7 @@ void Player::EndZenkMode() {
     if (!IsZenkActive()) return;
     m_zenk.elapsed = -1.0f;
     m_zenk.spare = 0.0f;
-    if (SceneAction* scene = CurrentActionScene()) {
+    if (IActionScene* scene = CurrentActionScene()) {
         scene->SetTimeScale(1.0f);
         scene->SetScreenEffectIntensity(1.0f);
         if (scene->IsSecondaryEffectOn()) scene->SetSecondaryEffect(false);
@@ -878,3 +878,7 @@ void Player::Draw() {
     Quorvex::DrawMeshInfo(m_pilotMesh,
                           AfterBurner::MachineMatrix(GetSpeedRate(), scale, m_orientation, m_areaPos.ToWorld()));
 }
+
+IUnknown* CountedOf(Player* player) { return player; }
+
+Object3D* ObjectOf(Player* player) { return player; }

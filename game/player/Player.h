@@ -7,6 +7,7 @@
 
 #include "engine/assets/MeshInfo.h"
 #include "engine/core/AreaPos.h"
+#include "game/state/IPlayerView.h"
 #include "game/world/Character.h"
 
 namespace Quorvex {
@@ -44,7 +45,7 @@ struct ZenkRecord {
     float startCost = 0.0f;  // gauge paid at the start
 };
 
-class Player : public Character {
+class Player : public Character, public IPlayerView {
 public:
     // The initialise record.
     struct InitParam {
@@ -141,16 +142,16 @@ public:
     void UpdateFlight(float dt);
 
     // (speed - minimum) / (maximum - minimum), at least 0, not capped.
-    float GetSpeedRate() const { return m_flight.SpeedRate(); }
-    float GetSpeed() const { return m_flight.speed; }
+    float GetSpeedRate() const override { return m_flight.SpeedRate(); }
+    float GetSpeed() const override { return m_flight.speed; }
     float GetMinSpeed() const { return m_flight.minSpeed; }
-    float GetMaxSpeed() const { return m_flight.maxSpeed; }
+    float GetMaxSpeed() const override { return m_flight.maxSpeed; }
     // The steering values and their limits (the camera's lag).
-    const D3DXVECTOR3& GetVelocity() const { return m_flight.velocity; }
-    const D3DXVECTOR3& GetVelocityMin() const { return m_flight.velocityMin; }
-    const D3DXVECTOR3& GetVelocityMax() const { return m_flight.velocityMax; }
+    const D3DXVECTOR3& GetVelocity() const override { return m_flight.velocity; }
+    const D3DXVECTOR3& GetVelocityMin() const override { return m_flight.velocityMin; }
+    const D3DXVECTOR3& GetVelocityMax() const override { return m_flight.velocityMax; }
     // Pitch, yaw, roll of the machine in radians.
-    const D3DXVECTOR3& GetAttitude() const { return m_flight.screenAim; }
+    const D3DXVECTOR3& GetAttitude() const override { return m_flight.screenAim; }
     const Flight& GetFlight() const { return m_flight; }
     Flight& GetFlight() { return m_flight; }
 
@@ -205,6 +206,8 @@ public:
     D3DXVECTOR3 shakeVector{0.0f, 0.0f, 0.0f};
     // The blur centre: the reticle's screen point.
     D3DXVECTOR2 viewPoint{0.5f, 0.5f};
+    const D3DXVECTOR2& GetViewPoint() const override { return viewPoint; }
+    D3DXVECTOR3& ShakeVector() override { return shakeVector; }
 
 private:
     void SetPilotModel(int type);

@@ -4,7 +4,7 @@
 #include "engine/core/AreaPos.h"
 #include "engine/core/Environment.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 
 Quorvex::ObjectManager* GetObjectManagerOf(const Quorvex::Object* object) {
     return object ? dynamic_cast<Quorvex::ObjectManager*>(object->GetManager()) : nullptr;

@@ -14,8 +14,7 @@
 #include "game/player/weapons/LockonMarker.h"
 #include "game/player/weapons/MarkerGenerator.h"
 #include "game/player/weapons/Missile.h"
-#include "game/enemy/EnemyGenerator_Derive.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/Character.h"
 
 using Quorvex::AreaPos;
@@ -167,8 +166,7 @@ Marker* Player::TakeLock(Character** target) {
 }
 
 bool Player::LaunchNuke(int kind, Character* target, Marker* marker) {
-    EnemyGenerator_Derive* generator = g_pEnvironment2 ? g_pEnvironment2->enemyGenerator : nullptr;
-    Quorvex::FactoryAdapter* pool = generator ? generator->GetPool(EnemyGenerator_Derive::PoolNuke) : nullptr;
+    Quorvex::FactoryAdapter* pool = g_pEnvironment2 ? NukePoolOf(g_pEnvironment2->enemyGenerator) : nullptr;
     if (!pool) return false;
     Bullet_Nuke::SetParam record(m_areaPos.Translated(D3DXVECTOR3(10.0f, 0.0f, 0.0f)), m_orientation, this, 1,
                                  D3DXVECTOR3(0.0f, 0.0f, 0.0f), 1.0f, GetObjectManagerOf(this), 1.0f, 1.5f, kind);

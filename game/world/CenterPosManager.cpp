@@ -3,7 +3,6 @@
 #include "engine/core/Environment.h"
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/player/Player.h"
 #include "game/world/Area.h"
 #include "game/world/CollisionShapeSet.h"
 
@@ -49,7 +48,7 @@ void CenterPosManager::Update(float) {
     }
 
     if (!m_pFollowed && g_pEnvironment2) {
-        Object3D* candidate = g_pEnvironment2->player;
+        Object3D* candidate = ObjectOf(g_pEnvironment2->player);
         if (!candidate) candidate = g_pEnvironment2->followedObject;
         if (candidate) {
             candidate->AddRef();
@@ -101,3 +100,5 @@ void CenterPosManager::Dump() {
                 cell.z, m_areaPos.x.offset, m_areaPos.y.offset, m_areaPos.z.offset, world.x, world.y, world.z);
     Quorvex::g_pEnvironment->AppendInfoText(line.c_str());
 }
+
+IUnknown* CountedOf(CenterPosManager* manager) { return manager; }

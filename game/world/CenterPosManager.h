@@ -3,7 +3,7 @@
 // publishes its position as the game-wide centre record and moves the area
 // manager's centre cell with it.
 #pragma once
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/Object3D.h"
 
 class CenterPosManager : public Object3D {

@@ -6,7 +6,7 @@
 #include "engine/assets/devices/SoundManager.h"
 #include "engine/core/Utility.h"
 #include "fuzz_support.h"
-#include "game/flow/LoadTaskFactory.h"
+#include "game/app/LoadTaskFactory.h"
 #include "xfile_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

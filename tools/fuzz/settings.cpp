@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "game/flow/ParamManager2.h"
+#include "game/state/ParamManager2.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;

@@ -10,11 +10,10 @@
 #include "game/enemy/AttackParam.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/SceneAction.h"
-#include "game/flow/SceneStage.h"
 #include "game/player/Player.h"
 #include "game/player/weapons/Bullet_Razer.h"
+#include "game/state/Environment2.h"
+#include "game/state/IActionScene.h"
 #include "game/world/effects/EffectGenerator.h"
 
 using boost::placeholders::_1;
@@ -43,13 +42,14 @@ int InitializeBigBoss(EnemyEx* boss, int param, const char* meshId, int64_t scor
 }
 
 void BossSkipStage() {
-    if (SceneAction* scene = g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr) scene->SetSkip();
+    if (IActionScene* scene = g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr) scene->SetSkip();
 }
 
 void BossExplodeStageObjects(EnemyGenerator_Derive* generator) {
-    SceneStage* stage = g_pEnvironment2 ? dynamic_cast<SceneStage*>(g_pEnvironment2->actionScene) : nullptr;
-    if (!stage && generator) stage = generator->stageScene;
-    if (stage) stage->ExplodeKind7Objects();
+    // The running scene when it is a stage, else the generator's own stage.
+    IActionScene* scene = g_pEnvironment2 ? g_pEnvironment2->actionScene : nullptr;
+    if (scene && scene->ExplodeKind7Objects()) return;
+    if (generator && generator->stageScene) generator->stageScene->ExplodeKind7Objects();
 }
 
 void BossExplode(Enemy* boss, float size) {

@@ -10,9 +10,9 @@
 #include "engine/core/render/DrawMeshInfo.h"
 #include "game/enemy/AttackParam.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
 #include "game/player/weapons/Bullet_Nuke.h"
+#include "game/state/Environment2.h"
+#include "game/state/SceneRequests.h"
 #include "game/world/CollisionShapeSet.h"
 
 void CreateEnemyBody(Object3D* enemy, const wchar_t* shapeSetName) {
@@ -64,7 +64,7 @@ void EnemyRenderSprite(Quorvex::CalcVertexSet* list, Quorvex::Sprite3DInfo& spri
 }
 
 void AddEnemiesAppeared(int delta) {
-    if (GameManager* game = g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr) game->enemiesAppeared += delta;
+    if (SceneRequests* game = g_pEnvironment2 ? g_pEnvironment2->gameManager : nullptr) game->enemiesAppeared += delta;
 }
 
 void EnsureEnemyAnimation(Enemy* enemy, ID3DXAnimationController*& animation) {

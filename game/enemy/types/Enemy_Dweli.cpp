@@ -13,9 +13,9 @@
 #include "game/enemy/types/BossCommon.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/Enemy_ShotPoint.h"
-#include "game/flow/Environment2.h"
 #include "game/player/PlayerResources.h"
 #include "game/player/weapons/Bullet_Ray.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectGenerator.h"
 
 using boost::placeholders::_1;

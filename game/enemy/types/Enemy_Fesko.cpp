@@ -10,7 +10,7 @@
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/types/BossCommon.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 
 using boost::placeholders::_1;
 

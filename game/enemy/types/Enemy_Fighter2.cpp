@@ -13,7 +13,7 @@
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/Fighter2BehaviorParam.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectSupport.h"
 

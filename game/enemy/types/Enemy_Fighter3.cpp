@@ -7,7 +7,7 @@
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 
 using boost::placeholders::_1;
 

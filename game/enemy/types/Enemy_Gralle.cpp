@@ -10,9 +10,9 @@
 #include "game/enemy/EnemyFactory.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
-#include "game/flow/Environment2.h"
 #include "game/player/Player.h"
 #include "game/player/weapons/Bullet_Nuke.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectObject.h"
 

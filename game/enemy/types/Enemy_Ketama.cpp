@@ -5,7 +5,7 @@
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
 #include "game/enemy/types/Enemy_Fighter3.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectSupport.h"
 
 using boost::placeholders::_1;

@@ -14,8 +14,8 @@
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
 #include "game/enemy/types/Enemy_OrselDoll.h"
-#include "game/flow/Environment2.h"
 #include "game/player/Player.h"
+#include "game/state/Environment2.h"
 
 using boost::placeholders::_1;
 

@@ -9,8 +9,8 @@
 #include "game/enemy/AttackParam_Laser.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
-#include "game/flow/Environment2.h"
 #include "game/player/weapons/Bullet_Ring.h"
+#include "game/state/Environment2.h"
 
 using boost::placeholders::_1;
 

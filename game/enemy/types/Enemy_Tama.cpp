@@ -9,7 +9,7 @@
 #include "game/enemy/types/Enemy_Fighter2.h"
 #include "game/enemy/types/Enemy_Fighter3.h"
 #include "game/enemy/types/Enemy_Ketama.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 
 using boost::placeholders::_1;
 

@@ -12,10 +12,10 @@
 #include "game/enemy/types/BossCommon.h"
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/Enemy_Reidan.h"
-#include "game/flow/Environment2.h"
 #include "game/player/Player.h"
 #include "game/player/weapons/Bullet_AimmingLaser.h"
 #include "game/player/weapons/Bullet_Razer.h"
+#include "game/state/Environment2.h"
 
 using boost::placeholders::_1;
 

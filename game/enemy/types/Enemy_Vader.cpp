@@ -4,7 +4,7 @@
 #include "game/enemy/types/EnemyTypeCommon.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
 #include "game/enemy/types/Enemy_Fighter3.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 
 Enemy_Vader::Enemy_Vader(Quorvex::ObjectManager* objectManager, Quorvex::IAreaManager* areaManager,
                          const Quorvex::AreaPos& position, EnemyGenerator_Derive* generator_, EnemyListSet* listSet_)

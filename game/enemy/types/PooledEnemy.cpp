@@ -2,7 +2,7 @@
 
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 
 PooledEnemy::PooledEnemy(Quorvex::ObjectManager* objectManager, Quorvex::IAreaManager* areaManager,
                          const Quorvex::AreaPos& position, EnemyGenerator_Derive* generator_, EnemyListSet* listSet_)

@@ -1,7 +1,7 @@
 #include "game/player/weapons/Bullet.h"
 
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/AreaManager.h"
 #include "game/world/Character.h"
 #include "game/world/effects/EffectGenerator.h"

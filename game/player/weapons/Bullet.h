@@ -4,8 +4,8 @@
 // drift, the launch and return steps, and the 4 x 4 colour atlas of the enemy
 // bullet sprites.
 #pragma once
-#include "engine/core/render/FactoryAdapter.h"
 #include "engine/core/render/DrawBuilders.h"
+#include "engine/core/render/FactoryAdapter.h"
 #include "game/world/Object3D.h"
 
 namespace Quorvex {
@@ -111,6 +111,9 @@ public:
     // Priority 710.
     int Initialize(int param) override;
 
+    // The pool of a ray's segments; only the enemy ray pools have one.
+    virtual Quorvex::FactoryAdapter* GetSegmentFactory() const { return nullptr; }
+
     D3DXVECTOR3 DriftVector{0.0f, 0.0f, 0.0f};
 };
 
@@ -121,3 +124,11 @@ D3DXVECTOR3 GetPoolDrift(Quorvex::FactoryAdapter* pool);
 void SetBulletAtlasCell(Quorvex::Sprite3DData* sprite, int colorType);
 // The cell of the atlas at (column, row), inset as every bullet sprite.
 void SetBulletAtlasCell(Quorvex::Sprite3DData* sprite, int column, int row);
+
+// Enemy bullets that take their colour from the bullet atlas show the
+// sprite whose cell the fire steps pick.
+class IAtlasColoredShot {
+public:
+    virtual ~IAtlasColoredShot() = default;
+    virtual Quorvex::Sprite3DData* GetAtlasSprite() = 0;
+};

@@ -7,10 +7,10 @@
 
 #include "engine/assets/devices/SoundUnit.h"
 #include "engine/core/Utility.h"
-#include "game/flow/Environment2.h"
 #include "game/player/PlayerResources.h"
 #include "game/player/weapons/Bullet_RayPart.h"
 #include "game/player/weapons/Bullet_RazerBase.h"
+#include "game/state/Environment2.h"
 #include "game/world/CollisionShapeSet.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectObject.h"

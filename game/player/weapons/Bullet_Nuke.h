@@ -8,7 +8,6 @@
 
 #include "engine/assets/MeshInfo.h"
 #include "engine/core/render/RenderParameter.h"
-#include "game/enemy/EnemyFactory.h"
 #include "game/player/weapons/Bullet.h"
 #include "game/player/weapons/MarkerGenerator.h"
 
@@ -148,14 +147,4 @@ private:
     std::set<EffectObject*> fastParticles;  // counted
     Quorvex::Object* linked = nullptr;  // counted
     MarkerLink marker;
-};
-
-// The enemy generator's nuke pool, which the player's Heavy and Toska sets
-// launch into as well.
-class Bullet_NukeFactory : public EnemyBulletFactory<Bullet_Nuke> {
-public:
-    static constexpr int kMaxCount = 1000;
-    Bullet_NukeFactory(Quorvex::ObjectManager* objectManager, Quorvex::IAreaManager* areaManager,
-                       EnemyGenerator_Derive* generator)
-        : EnemyBulletFactory<Bullet_Nuke>(objectManager, areaManager, generator, kMaxCount, FollowDrift) {}
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/enemy/EnemyFactory.h"
 #include "game/world/CollisionShapeSet.h"
 #include "game/world/effects/EffectSupport.h"
 
@@ -59,7 +58,7 @@ void Bullet_BeamPart::CreateBody(CollisionShapeSet* shape) {
 
 Quorvex::FactoryAdapter* SegmentPoolOf(const Quorvex::IFactoryProduct* shot, Quorvex::FactoryAdapter* recordPool) {
     if (recordPool || !shot) return recordPool;
-    auto* pool = dynamic_cast<EnemyBulletFactoryBase*>(shot->GetFactory());
+    auto* pool = dynamic_cast<BulletFactory*>(shot->GetFactory());
     return pool ? pool->GetSegmentFactory() : nullptr;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/core/Utility.h"
-#include "game/enemy/EnemyEx.h"
+#include "game/player/weapons/ShotSpawnParam.h"
 #include "game/world/effects/EffectSupport.h"
 
 Bullet_Razer::~Bullet_Razer() = default;

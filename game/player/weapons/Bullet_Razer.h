@@ -4,7 +4,6 @@
 #pragma once
 #include <boost/function.hpp>
 
-#include "game/enemy/AttackParam.h"
 #include "game/player/weapons/Bullet_RazerBase.h"
 
 class Bullet_Razer : public Bullet_RazerBase, public IAtlasColoredShot {

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "engine/assets/devices/SoundManager.h"
-#include "game/flow/Environment2.h"
 #include "game/player/Player.h"
 #include "game/player/PlayerResources.h"
+#include "game/state/Environment2.h"
 #include "game/world/CollisionShapeSet.h"
 
 Bullet_RazerBase::Bullet_RazerBase(Quorvex::IObjectManager* manager, Quorvex::IAreaManager* areaManager,

@@ -6,7 +6,7 @@
 #include "engine/core/MessageLogManager.h"
 #include "engine/core/Utility.h"
 #include "engine/core/render/DrawMeshInfo.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectObject.h"
 

@@ -4,9 +4,9 @@
 
 #include "engine/core/render/DrawBuilders.h"
 #include "engine/core/render/DrawMeshInfo.h"
-#include "game/flow/Environment2.h"
 #include "game/player/Player.h"
 #include "game/player/PlayerResources.h"
+#include "game/state/Environment2.h"
 #include "game/world/Character.h"
 #include "game/world/CollisionShapeSet.h"
 #include "game/world/effects/EffectGenerator.h"

@@ -9,8 +9,9 @@
 #include "engine/assets/shaders/Shader_ExpandBlur2D.h"
 #include "engine/core/Environment.h"
 #include "engine/core/render/ObjectManager.h"
-#include "game/flow/Environment2.h"
-#include "game/player/Player.h"
+#include "game/state/Environment2.h"
+#include "game/state/IPlayerView.h"
+#include "game/world/Object3D.h"
 #include "game/world/effects/EffectObject.h"
 #include "game/world/effects/EffectSupport.h"
 
@@ -91,7 +92,7 @@ float BlurManager::ExplosionWeight(const Effect_Explosion* explosion) {
     const float q = explosion->GetSize() * 0.025f;
     float d = 0.0f;
     if (g_pEnvironment2 && g_pEnvironment2->player)
-        d = Distance(explosion->GetPosition(), g_pEnvironment2->player->GetWorldPosition());
+        d = Distance(explosion->GetPosition(), ObjectOf(g_pEnvironment2->player)->GetWorldPosition());
     return q * (1.0f - std::min(1.0f, d / kReach));
 }
 
@@ -135,7 +136,7 @@ void BlurManager::ApplyExplosion(Effect_Explosion* c) {
     }
     const float cx = std::clamp(projected.x, -1.0f, 1.0f) * 0.25f + 0.5f;
     const float cy = std::clamp(-projected.y, -1.0f, 1.0f) * 0.25f + 0.5f;
-    if (!c->GetTarget() && g_pEnvironment2) c->SetTarget(g_pEnvironment2->player);
+    if (!c->GetTarget() && g_pEnvironment2) c->SetTarget(ObjectOf(g_pEnvironment2->player));
 
     const float t = c->GetTime(), grow = c->GetGrowEnd(), life = c->GetLife();
     const float a = t < grow ? w * t / grow : w * std::max(0.0f, 1.0f - (t - grow) / (life - grow));
@@ -165,14 +166,14 @@ void BlurManager::Update(float) {
     if (Effect_Explosion* current = PickExplosion()) ApplyExplosion(current);
 
     if (m_follow && m_pTarget) {
-        if (const auto* player = dynamic_cast<const Player*>(m_pTarget)) {
+        if (const auto* player = dynamic_cast<const IPlayerView*>(m_pTarget)) {
             const float r = player->GetMaxSpeed() > 0.0f ? 0.75f * player->GetSpeed() / player->GetMaxSpeed() : 0.0f;
             if (m_strength <= r) {
                 m_strength = r;
                 const float inverseAspect =
                     Quorvex::g_pEnvironment ? Quorvex::g_pEnvironment->GetInverseAspect() : 0.5625f;
-                m_centerX = player->viewPoint.x * inverseAspect;
-                m_centerY = player->viewPoint.y;
+                m_centerX = player->GetViewPoint().x * inverseAspect;
+                m_centerY = player->GetViewPoint().y;
             }
         }
     }

@@ -5,9 +5,9 @@
 #include "engine/assets/devices/SoundManager.h"
 #include "engine/assets/devices/SoundUnit.h"
 #include "engine/core/Environment.h"
-#include "engine/core/render/RenderStage.h"
 #include "engine/core/Utility.h"
-#include "game/flow/Environment2.h"
+#include "engine/core/render/RenderStage.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectSupport.h"
 
 using Quorvex::AreaPos;

@@ -7,8 +7,9 @@
 #include "engine/core/Utility.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/Environment2.h"
-#include "game/player/Player.h"
+#include "game/state/Environment2.h"
+#include "game/state/IPlayerView.h"
+#include "game/world/Object3D.h"
 #include "game/world/effects/BlurManager.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/EffectSupport.h"
@@ -436,18 +437,25 @@ bool Effect_Explosion::Start(const D3DXVECTOR3& position, float size) {
     return true;
 }
 
-void Effect_Explosion::SetTarget(Player* target) {
+namespace {
+
+IPlayerView* ShakeTarget(Object3D* target) { return dynamic_cast<IPlayerView*>(target); }
+
+}  // namespace
+
+void Effect_Explosion::SetTarget(Object3D* target) {
     if (target == m_pTarget) return;
-    if (!target && m_pTarget) m_pTarget->shakeVector = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    if (IPlayerView* old = target ? nullptr : ShakeTarget(m_pTarget)) old->ShakeVector() = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     if (target) target->AddRef();
-    Player* old = m_pTarget;
+    Object3D* old = m_pTarget;
     m_pTarget = target;
     if (old) old->Release();
 }
 
 void Effect_Explosion::KeepLonger(const D3DXVECTOR3& v) {
-    if (!m_pTarget) return;
-    if (Length(v) > Length(m_pTarget->shakeVector)) m_pTarget->shakeVector = v;
+    IPlayerView* player = ShakeTarget(m_pTarget);
+    if (!player) return;
+    if (Length(v) > Length(player->ShakeVector())) player->ShakeVector() = v;
 }
 
 void Effect_Explosion::Render(CalcVertexSet*) {

@@ -12,7 +12,7 @@
 #include "engine/core/RenderObject.h"
 
 class EffectGenerator;
-class Player;
+class Object3D;
 
 namespace Quorvex {
 class MaterialUnit;
@@ -190,9 +190,10 @@ public:
     bool Start(const D3DXVECTOR3& position, float size);
     void Render(Quorvex::CalcVertexSet* list) override;
 
-    // The shake target (counted). Null first clears the old target's shake.
-    void SetTarget(Player* target);
-    Player* GetTarget() const { return m_pTarget; }
+    // The shake target (counted): the player; another object gets no shake.
+    // Null first clears the old target's shake.
+    void SetTarget(Object3D* target);
+    Object3D* GetTarget() const { return m_pTarget; }
     // The target's shake vector becomes v when v is longer.
     void KeepLonger(const D3DXVECTOR3& v);
 
@@ -204,7 +205,7 @@ public:
     float m_life = 0.0f, m_growEnd = 0.0f;
 
 private:
-    Player* m_pTarget = nullptr;  // counted
+    Object3D* m_pTarget = nullptr;  // counted
 };
 
 // A data-driven sprite: its spawner's caller sets the public fields after the

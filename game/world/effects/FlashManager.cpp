@@ -1,6 +1,6 @@
 #include "game/world/effects/FlashManager.h"
 
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/BlurManager.h"
 
 using Quorvex::IFactoryProduct;

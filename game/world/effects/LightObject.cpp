@@ -7,7 +7,7 @@
 #include "engine/core/Environment.h"
 #include "engine/core/render/DrawBuilders.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectSupport.h"
 
 using Quorvex::AreaPos;
@@ -130,3 +130,5 @@ void LightObject::PrintSystemInfo() {
     Quorvex::g_pEnvironment->AppendInfoText(L"------ LightObject ------\r\n");
     Quorvex::g_pEnvironment->AppendInfoText(text);
 }
+
+IUnknown* CountedOf(LightObject* light) { return light; }

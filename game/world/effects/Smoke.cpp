@@ -4,7 +4,7 @@
 
 #include "engine/core/Utility.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectSupport.h"
 
 using Quorvex::AreaPos;

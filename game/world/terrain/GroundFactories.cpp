@@ -4,7 +4,7 @@
 
 #include "engine/assets/MeshUnit.h"
 #include "engine/assets/ResourceManager.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/Area.h"
 #include "game/world/terrain/TerrainResources.h"
 

@@ -3,7 +3,7 @@
 #include "engine/assets/ResourceManager.h"
 #include "engine/core/Environment.h"
 #include "engine/core/Utility.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/Area.h"
 #include "game/world/effects/Smoke.h"
 
@@ -209,3 +209,5 @@ Smoke* GroundGenerator::CreateSmoke(const char* stageName, const AreaPos& positi
     smoke->Position() = position.ToWorld();
     return smoke;
 }
+
+IUnknown* CountedOf(GroundGenerator* generator) { return generator; }

@@ -12,7 +12,7 @@
 #include "engine/core/render/CalcVertexSet.h"
 #include "engine/core/render/RenderCommand.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/terrain/GroundGenerator.h"
 
 using Quorvex::AreaPos;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/core/Utility.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectGenerator.h"
 #include "game/world/effects/Smoke.h"
 

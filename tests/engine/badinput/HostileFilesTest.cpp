@@ -8,8 +8,8 @@
 #include <iterator>
 
 #include "engine/resources/ResourceTestSupport.h"
-#include "game/flow/LoadTaskFactory.h"
-#include "game/flow/LoadTasks.h"
+#include "game/app/LoadTaskFactory.h"
+#include "game/app/LoadTasks.h"
 
 using namespace Quorvex;
 using namespace resources_test;

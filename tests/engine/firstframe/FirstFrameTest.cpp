@@ -17,7 +17,7 @@
 #include "engine/core/WinMain.h"
 #include "engine/core/render/DrawBuilders.h"
 #include "engine/core/render/ObjectManager.h"
-#include "game/flow/SceneFirst.h"
+#include "game/app/SceneFirst.h"
 
 using namespace Quorvex;
 

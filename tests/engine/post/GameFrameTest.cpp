@@ -16,8 +16,8 @@
 #include "engine/assets/shaders/Shader_Water.h"
 #include "engine/core/Environment.h"
 #include "engine/core/WinMain.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneFirst.h"
+#include "game/app/GameManager.h"
+#include "game/app/SceneFirst.h"
 
 using namespace Quorvex;
 

@@ -9,8 +9,8 @@
 #include "engine/assets/shaders/Shader_Sprite3D.h"
 #include "engine/core/render/DrawMeshInfo.h"
 #include "engine/resources/ResourceTestSupport.h"
-#include "game/flow/LoadTaskFactory.h"
-#include "game/flow/LoadTasks.h"
+#include "game/app/LoadTaskFactory.h"
+#include "game/app/LoadTasks.h"
 
 using namespace Quorvex;
 using namespace resources_test;

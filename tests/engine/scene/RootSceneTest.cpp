@@ -7,7 +7,7 @@
 #include "engine/core/DeviceSetup.h"
 #include "engine/core/Environment.h"
 #include "engine/core/WinMain.h"
-#include "game/flow/SceneFirst.h"
+#include "game/app/SceneFirst.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "EffectsTestSupport.h"
 #include "engine/core/render/CalcVertexSet.h"
-#include "game/flow/GameSceneRegistry.h"
-#include "game/flow/SceneAction.h"
+#include "game/play/GameSceneRegistry.h"
+#include "game/play/SceneAction.h"
 #include "game/world/effects/BlurManager.h"
 #include "game/world/effects/EffectGenerator.h"
 

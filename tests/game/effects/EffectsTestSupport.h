@@ -15,7 +15,7 @@
 #include "engine/core/MessageTable.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderStage.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/support/HeadlessWorld.h"
 
 namespace effects_test {

@@ -5,7 +5,7 @@
 
 #include "EffectsTestSupport.h"
 #include "engine/core/render/CalcVertexSet.h"
-#include "game/flow/NumberRenderer.h"
+#include "game/screen/NumberRenderer.h"
 
 namespace {
 

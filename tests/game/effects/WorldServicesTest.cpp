@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "EffectsTestSupport.h"
-#include "game/flow/NumberRenderer.h"
+#include "game/screen/NumberRenderer.h"
+#include "game/screen/ScoreMarker.h"
 #include "game/world/Object3D.h"
 #include "game/world/effects/LightObject.h"
-#include "game/world/effects/ScoreMarker.h"
 #include "game/world/effects/Smoke.h"
 
 namespace {

@@ -8,18 +8,18 @@
 #include <vector>
 
 #include "engine/core/Utility.h"
+#include "engine/core/render/RenderStage.h"
 #include "engine/render/RenderTestSupport.h"
+#include "game/app/GameManager.h"
 #include "game/enemy/AttackParam.h"
 #include "game/enemy/EnemyEx.h"
 #include "game/enemy/EnemyFactory.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
 #include "game/enemy/EnemyListSet.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
 #include "game/player/Player.h"
+#include "game/state/Environment2.h"
 #include "game/world/effects/EffectGenerator.h"
-#include "engine/core/render/RenderStage.h"
 
 namespace enemy_test {
 

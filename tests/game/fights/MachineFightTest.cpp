@@ -2,7 +2,7 @@
 // overheat lockout, regeneration and the passive Zenk fill, and what a gun
 // bullet does to what it touches.
 #include "../weapons/WeaponsTestSupport.h"
-#include "game/flow/GameManager.h"
+#include "game/app/GameManager.h"
 #include "game/player/Gun.h"
 #include "game/player/GunFactory.h"
 #include "game/player/ShotSet.h"

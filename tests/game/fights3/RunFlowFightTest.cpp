@@ -8,11 +8,11 @@
 
 #include "engine/assets/devices/SoundManager.h"
 #include "engine/sound/WaveFixtures.h"
+#include "game/app/GameManager.h"
+#include "game/app/SceneFirst.h"
 #include "game/flow/FlowTestSupport.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/ParamManager2.h"
-#include "game/flow/SceneFirst.h"
-#include "game/flow/SceneStage.h"
+#include "game/play/SceneStage.h"
+#include "game/state/ParamManager2.h"
 #include "platform/dsound/dsound.h"
 
 namespace {

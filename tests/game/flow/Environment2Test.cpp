@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "FlowTestSupport.h"
-#include "game/flow/Environment2.h"
 #include "game/player/Player.h"
+#include "game/state/Environment2.h"
 
 using flow_test::FreshEnvironment;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/core/TestFiles.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 
 namespace flow_test {
 

@@ -4,8 +4,8 @@
 
 #include "FlowTestSupport.h"
 #include "engine/core/SceneBase.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
+#include "game/app/GameManager.h"
+#include "game/state/Environment2.h"
 
 using flow_test::FreshEnvironment;
 

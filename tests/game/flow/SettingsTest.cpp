@@ -8,8 +8,8 @@
 
 #include "FlowTestSupport.h"
 #include "engine/assets/devices/InputManager.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/ParamManager2.h"
+#include "game/state/Environment2.h"
+#include "game/state/ParamManager2.h"
 
 using flow_test::FreshEnvironment;
 using flow_test::ReadAll;

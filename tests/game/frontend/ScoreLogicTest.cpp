@@ -5,9 +5,9 @@
 #include <string>
 
 #include "FrontendTestSupport.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
+#include "game/app/GameManager.h"
 #include "game/frontend/SceneScore.h"
+#include "game/state/Environment2.h"
 
 using frontend_test::Held;
 

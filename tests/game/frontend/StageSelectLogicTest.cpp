@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "FrontendTestSupport.h"
-#include "game/flow/Environment2.h"
 #include "game/frontend/SceneStageSelect.h"
+#include "game/state/Environment2.h"
 
 
 TEST(StageSelectFighters, StepOverLockedOnesAndEndWithoutAny) {

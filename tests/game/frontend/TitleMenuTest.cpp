@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "FrontendTestSupport.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/Pause_SelectUnit.h"
 #include "game/frontend/Pause_SelectListTitle.h"
+#include "game/screen/Pause_SelectUnit.h"
+#include "game/state/Environment2.h"
 
 using frontend_test::Held;
 

@@ -5,15 +5,15 @@
 
 #include <string>
 
-#include "engine/core/SceneBase.h"
 #include "engine/core/DeviceSetup.h"
+#include "engine/core/SceneBase.h"
 #include "engine/core/WinMain.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneFirst.h"
+#include "game/app/GameManager.h"
+#include "game/app/SceneFirst.h"
 #include "game/frontend/SceneBonus.h"
 #include "game/frontend/SceneCharacterSelect.h"
 #include "game/frontend/SceneEnding.h"
+#include "game/state/Environment2.h"
 #include "game/support/ProgramRun.h"
 #include "platform/dinput/dinput.h"
 #include "platform/win32/window.h"

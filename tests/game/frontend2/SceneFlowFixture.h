@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/core/SceneBase.h"
+#include "game/app/GameManager.h"
 #include "game/flow/FlowTestSupport.h"
-#include "game/flow/GameManager.h"
 
 namespace frontend2_test {
 

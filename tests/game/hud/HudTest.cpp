@@ -5,12 +5,12 @@
 
 #include "engine/assets/Chara2D.h"
 
-#include "game/flow/GameManager.h"
-#include "game/flow/HudManager.h"
-#include "game/flow/Hud_PartBase.h"
-#include "game/flow/NumberObject.h"
-#include "game/flow/ResultSet.h"
-#include "game/flow/Result_StageScore.h"
+#include "game/app/GameManager.h"
+#include "game/play/HudManager.h"
+#include "game/play/Hud_PartBase.h"
+#include "game/play/ResultSet.h"
+#include "game/play/Result_StageScore.h"
+#include "game/screen/NumberObject.h"
 #include "game/ui/UiFixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "game/enemy/types/Enemy_Dweli.h"
 #include "game/enemy/types/Enemy_Fighter2.h"
 #include "game/enemy/types/Enemy_Pentra.h"
-#include "game/flow/SceneStage.h"
+#include "game/play/SceneStage.h"
 
 namespace lua_test {
 namespace {

@@ -2,8 +2,8 @@
 // the Zenk trigger and its screen effect, the bank animation, the ray pool
 // and the death sequence up to the respawn.
 #include "PlayerTestSupport.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneAction.h"
+#include "game/app/GameManager.h"
+#include "game/play/SceneAction.h"
 #include "game/player/Gun.h"
 #include "game/player/GunFactory.h"
 #include "game/player/ShotSet.h"

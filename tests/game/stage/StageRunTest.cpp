@@ -9,13 +9,13 @@
 #include "engine/core/DeviceSetup.h"
 #include "engine/core/SceneBase.h"
 #include "engine/core/render/ObjectManager.h"
+#include "game/app/GameManager.h"
+#include "game/app/SceneFirst.h"
 #include "game/enemy/EnemyGenerator_Derive.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/GameSceneRegistry.h"
-#include "game/flow/SceneFirst.h"
-#include "game/flow/ScenePause.h"
-#include "game/flow/SceneStage1.h"
+#include "game/play/GameSceneRegistry.h"
+#include "game/play/ScenePause.h"
+#include "game/play/SceneStage1.h"
+#include "game/state/Environment2.h"
 #include "game/support/ProgramRun.h"
 #include "game/world/AreaManager.h"
 #include "platform/dinput/dinput.h"
@@ -108,7 +108,7 @@ public:
                 g_seen.sameCamera = registry.camera.Get() == m_camera && m_camera;
                 g_seen.pauseMoved = registry.pauseScene.Get() &&
                                     action->GetChildren().count(registry.pauseScene.Get()) == 1;
-                g_seen.currentIsNew = g_pEnvironment2->actionScene == action;
+                g_seen.currentIsNew = g_pEnvironment2->actionScene == dynamic_cast<IActionScene*>(action);
                 {
                     // A stage that fails to start next to the running one, as
                     // the game manager releases it: the running world stays.
@@ -117,9 +117,9 @@ public:
                     failing->AddRef();
                     g_seen.failedStartRefused = action->StartSiblingScene(failing, &start) < 0;
                     failing->Release();
-                    g_seen.failedStartKeptTheWorld = registry.actionSceneCount == 1 &&
-                                                     registry.camera.Get() == m_camera && registry.player.Get() &&
-                                                     g_pEnvironment2->actionScene == action;
+                    g_seen.failedStartKeptTheWorld =
+                        registry.actionSceneCount == 1 && registry.camera.Get() == m_camera && registry.player.Get() &&
+                        g_pEnvironment2->actionScene == dynamic_cast<IActionScene*>(action);
                 }
                 Next(3);
                 break;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "game/flow/FlowTestSupport.h"
-#include "game/flow/SceneStage.h"
-#include "game/flow/SceneStage1.h"
+#include "game/play/SceneStage.h"
+#include "game/play/SceneStage1.h"
 
 namespace {
 

@@ -10,16 +10,16 @@
 #include <iterator>
 
 #include "engine/core/SceneBase.h"
+#include "game/app/GameManager.h"
+#include "game/app/SceneFirst.h"
 #include "game/enemy/types/Enemy_Fesko.h"
 #include "game/enemy/types/Enemy_Gralle.h"
 #include "game/enemy/types/Enemy_Orsel.h"
 #include "game/enemy/types/Enemy_Pentra.h"
 #include "game/enemy/types/Enemy_Toska.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/SceneFirst.h"
-#include "game/flow/SceneStage.h"
+#include "game/play/SceneStage.h"
 #include "game/player/Player.h"
+#include "game/state/Environment2.h"
 #include "game/support/ProgramRun.h"
 #include "platform/win32/window.h"
 

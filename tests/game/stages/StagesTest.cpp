@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "engine/core/SceneBase.h"
+#include "game/app/GameManager.h"
 #include "game/flow/FlowTestSupport.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/GameSceneRegistry.h"
-#include "game/flow/SceneStage2.h"
-#include "game/flow/SceneStage3.h"
-#include "game/flow/SceneStage4.h"
-#include "game/flow/SceneStage5.h"
-#include "game/flow/SceneStage6.h"
-#include "game/flow/SceneStageEx.h"
+#include "game/play/GameSceneRegistry.h"
+#include "game/play/SceneStage2.h"
+#include "game/play/SceneStage3.h"
+#include "game/play/SceneStage4.h"
+#include "game/play/SceneStage5.h"
+#include "game/play/SceneStage6.h"
+#include "game/play/SceneStageEx.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "game/enemy/EnemyTestSupport.h"
-#include "game/flow/SceneAction.h"
+#include "game/play/SceneAction.h"
 
 namespace enemy_test {
 

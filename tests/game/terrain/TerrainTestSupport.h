@@ -14,7 +14,7 @@
 #include "engine/core/MessageTable.h"
 #include "engine/core/render/ObjectManager.h"
 #include "engine/core/render/RenderParameter.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/support/HeadlessWorld.h"
 #include "game/world/AreaManager.h"
 #include "platform/d3d9/device_fixture.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "UiFixture.h"
-#include "game/flow/ViewObject.h"
+#include "game/screen/ViewObject.h"
 
 namespace {
 

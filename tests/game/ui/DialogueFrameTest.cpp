@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "StandInScene.h"
 #include "engine/assets/RenderGroups.h"
 #include "engine/core/DeviceSetup.h"
 #include "engine/core/WinMain.h"
-#include "game/flow/GraphicManager.h"
-#include "game/flow/GraphicObject.h"
-#include "game/flow/SceneFirst.h"
+#include "game/app/SceneFirst.h"
+#include "game/screen/GraphicManager.h"
+#include "game/screen/GraphicObject.h"
 #include "game/support/ProgramRun.h"
-#include "StandInScene.h"
 #include "platform/d3d9/device.h"
 #include "platform/win32/window.h"
 

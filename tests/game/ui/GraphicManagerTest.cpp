@@ -1,16 +1,16 @@
 // The dialogue manager on a device: its fonts, the lines it puts on the four
 // dialogue windows, and the game state's pointer to it.
+#include "UiObjects.h"
 #include "engine/assets/FontManager.h"
 #include "engine/core/AreaPos.h"
 #include "engine/core/Environment.h"
 #include "engine/core/MessageTable.h"
 #include "engine/core/render/ObjectManager.h"
 #include "game/flow/FlowTestSupport.h"
-#include "game/flow/GraphicManager.h"
-#include "game/flow/GraphicObject.h"
-#include "game/flow/GraphicObject_Spell.h"
+#include "game/screen/GraphicManager.h"
+#include "game/screen/GraphicObject.h"
+#include "game/screen/GraphicObject_Spell.h"
 #include "platform/d3d9/device_fixture.h"
-#include "UiObjects.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "UiFixture.h"
 #include "engine/core/render/CalcVertexSet.h"
-#include "game/flow/GraphicManager.h"
-#include "game/flow/GraphicObject.h"
-#include "game/flow/GraphicObject_Spell.h"
+#include "game/screen/GraphicManager.h"
+#include "game/screen/GraphicObject.h"
+#include "game/screen/GraphicObject_Spell.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "UiFixture.h"
 #include "engine/core/render/CalcVertexSet.h"
 #include "engine/core/render/RenderCommand.h"
-#include "game/flow/Pause_SelectList.h"
-#include "game/flow/ScenePause.h"
+#include "game/play/Pause_SelectList.h"
+#include "game/play/ScenePause.h"
 
 namespace {
 

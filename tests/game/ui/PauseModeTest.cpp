@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "engine/core/Environment.h"
-#include "game/flow/ScenePause.h"
+#include "game/play/ScenePause.h"
 
 namespace {
 

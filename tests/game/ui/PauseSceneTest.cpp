@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "StandInScene.h"
 #include "engine/assets/devices/InputManager.h"
 #include "engine/assets/shaders/RenderTargetSet.h"
-#include "engine/core/Environment.h"
 #include "engine/core/DeviceSetup.h"
+#include "engine/core/Environment.h"
 #include "engine/core/WinMain.h"
 #include "engine/core/render/ObjectManager.h"
-#include "game/flow/Environment2.h"
-#include "game/flow/SceneFirst.h"
-#include "game/flow/ScenePause.h"
+#include "game/app/SceneFirst.h"
+#include "game/play/ScenePause.h"
+#include "game/state/Environment2.h"
 #include "game/support/ProgramRun.h"
-#include "StandInScene.h"
 #include "platform/d3d9/device.h"
 #include "platform/dinput/dinput.h"
 #include "platform/win32/window.h"

@@ -7,10 +7,10 @@
 
 #include "engine/assets/devices/SoundManager.h"
 #include "engine/sound/WaveFixtures.h"
-#include "game/flow/Environment2.h"
 #include "game/flow/FlowTestSupport.h"
-#include "game/flow/SceneStageEx.h"
-#include "game/flow/SoundTable.h"
+#include "game/play/SceneStageEx.h"
+#include "game/state/Environment2.h"
+#include "game/state/SoundTable.h"
 #include "platform/dsound/dsound.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "game/flow/Environment2.h"
+#include "game/app/GameManager.h"
 #include "game/flow/FlowTestSupport.h"
-#include "game/flow/GameManager.h"
 #include "game/frontend/SceneStageSelect.h"
+#include "game/state/Environment2.h"
 
 namespace {
 

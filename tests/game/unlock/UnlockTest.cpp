@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "game/flow/Environment2.h"
-#include "game/flow/GameManager.h"
-#include "game/flow/ParamManager2.h"
+#include "game/app/GameManager.h"
 #include "game/frontend/FrontendTestSupport.h"
 #include "game/frontend/Pause_SelectListTitle.h"
 #include "game/frontend/SceneEnding.h"
+#include "game/state/Environment2.h"
+#include "game/state/ParamManager2.h"
 
 namespace {
 

@@ -3,10 +3,11 @@
 #pragma once
 #include "../player/PlayerTestSupport.h"
 #include "engine/core/render/RenderStage.h"
+#include "game/enemy/BulletFactories.h"
 #include "game/enemy/EnemyEx.h"
+#include "game/player/weapons/Bullet_Nuke.h"
 #include "game/player/weapons/LockonMarker.h"
 #include "game/player/weapons/MarkerGenerator.h"
-#include "game/player/weapons/Bullet_Nuke.h"
 #include "game/world/effects/EffectGenerator.h"
 
 namespace weapons_test {

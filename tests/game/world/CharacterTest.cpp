@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "WorldTestSupport.h"
-#include "game/flow/Environment2.h"
+#include "game/state/Environment2.h"
 #include "game/world/CenterPosManager.h"
 #include "game/world/Character.h"
 
