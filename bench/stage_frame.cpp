@@ -12,7 +12,8 @@
 // processor time of the update, of the command writing, of the replay, of the
 // rest of the render (clears, post passes, the copy to the back buffer) and of
 // Present; then a profiling pass waits for the device before and after each
-// render group and prints each group's time (that wait serialises the
+// render group, and after each post pass of "End", and prints each group's
+// time with the passes of "End" beneath it (that wait serialises the
 // rasterizer, so the whole-frame figures come from the timing pass only).
 // Each timing pass also prints the peak resident memory when stage 1 was asked
 // for and at the end of the run.
@@ -86,8 +87,18 @@ class Profile : public Quorvex::RenderProfile {
 public:
     void BeforeGroup(Quorvex::RenderGroup& group) override {
         if (!timeGroups) return;
-        orv::d3d9::Finish(group.GetDevice());
-        start = Clock::now();
+        device = group.GetDevice();
+        orv::d3d9::Finish(device);
+        start = passStart = Clock::now();
+    }
+    void AfterPass(const char* name) override {
+        if (!timeGroups || !counting || !device) return;
+        orv::d3d9::Finish(device);
+        const Clock::time_point now = Clock::now();
+        auto it = std::find_if(passes.begin(), passes.end(), [&](const auto& p) { return p.first == name; });
+        if (it == passes.end()) it = passes.insert(passes.end(), {name, 0.0});
+        it->second += Seconds(passStart, now);
+        passStart = now;
     }
     void AfterGroup(Quorvex::RenderGroup& group) override {
         if (!timeGroups || !counting) return;
@@ -104,8 +115,10 @@ public:
     };
     bool timeGroups = false;
     bool counting = false;
-    Clock::time_point start;
+    Clock::time_point start, passStart;
+    IDirect3DDevice9* device = nullptr;
     std::map<std::string, Group> groups;
+    std::vector<std::pair<std::string, double>> passes;  // post passes in draw order
 };
 Profile g_profile;
 
@@ -291,6 +304,9 @@ int RunChild() {
         double groupSum = 0.0;
         for (const auto& [name, group] : groups) {
             std::printf("    %-14s key %5d  %7.2f ms\n", name.c_str(), group.order, group.seconds * ms / n);
+            if (name == "End")
+                for (const auto& [pass, seconds] : g_profile.passes)
+                    std::printf("      %-20s %7.2f ms\n", pass.c_str(), seconds * ms / n);
             groupSum += group.seconds;
         }
         double update = 0.0, render = 0.0;

@@ -6,6 +6,7 @@
 #include "engine/assets/shaders/Shader_ExpandBlur2D.h"
 #include "engine/assets/shaders/Shader_ToneMapping2.h"
 #include "engine/core/render/ObjectManager.h"
+#include "engine/core/render/RenderProfile.h"
 
 namespace Quorvex {
 
@@ -122,6 +123,7 @@ void RenderGroup_End::Draw() {
     if (auto* blur = dynamic_cast<Shader_ExpandBlur2D*>(shaders->GetShader("ExpandBlur2D"))) {
         blur->SetTexture(begin.GetNextTarget().GetTexture());
         blur->Apply(nullptr, -1, -1);
+        ProfilePass("radial blur");
     }
     begin.ReleaseSavedTarget();
 }

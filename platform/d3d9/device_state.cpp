@@ -139,12 +139,9 @@ void DeviceImpl::ApplyRenderState(DWORD state) {
     case D3DRS_ZWRITEENABLE: glDepthMask(value ? GL_TRUE : GL_FALSE); break;
     case D3DRS_ZFUNC: glDepthFunc(CompareFunc(value)); break;
     case D3DRS_ALPHABLENDENABLE:
-        if (value) glEnable(GL_BLEND);
-        else glDisable(GL_BLEND);
-        break;
     case D3DRS_SRCBLEND:
-    case D3DRS_DESTBLEND: ApplyBlend(); break;
-    case D3DRS_BLENDOP: glBlendEquation(BlendEquation(value)); break;
+    case D3DRS_DESTBLEND:
+    case D3DRS_BLENDOP: ApplyBlend(); break;
     case D3DRS_CULLMODE:
         // GL's front faces are Direct3D's clockwise ones (see Initialize).
         if (value == D3DCULL_NONE) {
@@ -163,9 +160,18 @@ void DeviceImpl::ApplyRenderState(DWORD state) {
     }
 }
 
+// Blending one / zero with an add writes the source as it is: GL is told
+// blending is off, so the rasterizer neither reads the target nor mixes, and
+// can treat an opaque pass as one that replaces whole tiles.
 void DeviceImpl::ApplyBlend() {
-    glBlendFunc(BlendFactor(renderStates_[D3DRS_SRCBLEND], GL_ONE),
-                BlendFactor(renderStates_[D3DRS_DESTBLEND], GL_ZERO));
+    const GLenum source = BlendFactor(renderStates_[D3DRS_SRCBLEND], GL_ONE);
+    const GLenum destination = BlendFactor(renderStates_[D3DRS_DESTBLEND], GL_ZERO);
+    const GLenum equation = BlendEquation(renderStates_[D3DRS_BLENDOP]);
+    glBlendFunc(source, destination);
+    glBlendEquation(equation);
+    const bool replaces = source == GL_ONE && destination == GL_ZERO && equation == GL_FUNC_ADD;
+    if (renderStates_[D3DRS_ALPHABLENDENABLE] && !replaces) glEnable(GL_BLEND);
+    else glDisable(GL_BLEND);
 }
 
 void DeviceImpl::ApplyColorMask() {

@@ -3,6 +3,7 @@
 #include "engine/assets/shaders/PostPass.h"
 #include "engine/assets/shaders/ShaderManager.h"
 #include "engine/core/MessageTable.h"
+#include "engine/core/render/RenderProfile.h"
 
 namespace Quorvex {
 
@@ -130,12 +131,14 @@ int Shader_Bloom::Apply(IPrimitive*, int, int) {
         m_pEffect->Begin(&passes, D3DXFX_DONOTSAVESTATE);
         for (UINT pass = 0; pass < passes && pass < 3; ++pass) {
             m_pEffect->BeginPass(pass);
+            // Each pass covers its whole target opaquely (the effect blends
+            // nothing): the targets are not cleared first.
             if (pass == 0) {
                 // The parts above the threshold.
                 m_pShaderManager->SetBlendMode(ShaderManager::BlendAlpha);
                 device->SetRenderTarget(0, m_pBrightSurface);
-                device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
                 m_quad.Draw(device);
+                ProfilePass("bloom bright");
             } else if (pass == 1) {
                 // Blurred into the first quarter target, then that one into
                 // the second; the pass never reads the target it writes.
@@ -143,10 +146,10 @@ int Shader_Bloom::Apply(IPrimitive*, int, int) {
                 UploadOffsets(m_pBrightTexture);
                 for (int k = 0; k < 2; ++k) {
                     device->SetRenderTarget(0, m_quarter[k].GetSurface());
-                    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
                     m_pEffect->SetFloat("g_BrightTone", k == 0 ? FirstBlurTone : SecondBlurTone);
                     m_pEffect->CommitChanges();
                     m_quad.Draw(device);
+                    ProfilePass(k == 0 ? "bloom blur 1" : "bloom blur 2");
                     if (k == 0) {
                         m_pEffect->SetTexture(m_hTexBright, m_quarter[0].GetTexture());
                         UploadOffsets(m_quarter[0].GetTexture());
@@ -156,9 +159,9 @@ int Shader_Bloom::Apply(IPrimitive*, int, int) {
             } else {
                 // The picture with its bloom, into the target of the caller.
                 RestoreRenderTarget(device, saved);
-                device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
                 m_pShaderManager->SetBlendMode(ShaderManager::BlendAlpha);
                 m_quad.Draw(device);
+                ProfilePass("bloom composite");
             }
             m_pEffect->EndPass();
         }

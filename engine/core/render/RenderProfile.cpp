@@ -9,4 +9,8 @@ RenderProfile* g_profile = nullptr;
 RenderProfile* GetRenderProfile() { return g_profile; }
 void SetRenderProfile(RenderProfile* profile) { g_profile = profile; }
 
+void ProfilePass(const char* name) {
+    if (g_profile) g_profile->AfterPass(name);
+}
+
 }  // namespace Quorvex

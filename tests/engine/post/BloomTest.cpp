@@ -49,6 +49,27 @@ TEST_F(BloomTest, BrightDotGainsHaloWhileDarkFieldStaysDark) {
         EXPECT_TRUE(Near(result.At(x, y), post_test::Grey(51), 1)) << x << "," << y << " " << result.At(x, y);
 }
 
+TEST_F(BloomTest, ResultDependsOnTheSourceAloneNotOnWhatTheTargetsHeld) {
+    auto* bloom = Load<Shader_Bloom>(shaders_);
+    post_test::Picture dot(kWidth, kHeight, post_test::Grey(51));
+    dot.Fill(28, 20, 36, 28, post_test::Grey(255));
+    auto run = [&](const post_test::Picture& source, const post_test::Picture* before) {
+        bloom->SetTexture(MakeTexture(source));
+        IDirect3DTexture9* output = MakeTarget(kWidth, kHeight, before);
+        DrawInto(output, [&] { bloom->Apply(nullptr, -1, -1); });
+        return Read(output);
+    };
+    const post_test::Picture first = run(dot, nullptr);
+    // A white frame fills the bright and quarter targets with light; then the
+    // dot again, into a target that holds a picture of its own.
+    const post_test::Picture white(kWidth, kHeight, post_test::Grey(255));
+    run(white, nullptr);
+    const post_test::Picture pattern = post_test::Pattern(kWidth, kHeight);
+    const post_test::Picture again = run(dot, &pattern);
+    EXPECT_EQ(again.MaxDifference(first), 0);
+    EXPECT_GT(first.At(25, 24).r, 51 + 25) << "the halo is there to compare";
+}
+
 TEST_F(BloomTest, PatternStepsTwoTexelsOfTheSampledTexturePerUnit) {
     float offsets[Shader_Bloom::SampleCount][2];
     struct Case {
