@@ -389,7 +389,6 @@ TEST_F(XFileTest, DamagedFilesFailCleanly) {
         {"a number after the material indices", Replace(text, "4; 0,0,1,1;;", "4; 0,0,1,1;; 0")},
         {"a material list without materials",
          Replace(text, "MeshMaterialList { 2; 4; 0,0,1,1;;\n", "MeshMaterialList { 1; 1; 0;; }\nUnknown { 2;\n")},
-        {"an object opened on the header line", "xof 0303txt 0032 Wrap {" + text.substr(16) + "}"},
         {"a number the importer cannot read", Replace(text, "6; 0.0;0.0;0.0;,", "6; 0x1p0;0.0;0.0;,")},
         {"a NUL byte", Replace(text, "Frame Body", std::string("Frame \0Body", 11))},
         {"a control byte", Replace(text, "Frame Body", "Frame \x01Body")},
