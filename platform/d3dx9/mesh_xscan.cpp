@@ -440,7 +440,7 @@ private:
             r_.OptionalSeparator();
         }
         Faces(*mesh);
-        int uvSets = 0, colourSets = 0;
+        int uvSets = 0, colourSets = 0, materialLists = 0;
         for (;;) {
             const std::string_view name = r_.Token();
             if (name.empty()) Refuse("cut short in mesh " + mesh->name);
@@ -477,6 +477,9 @@ private:
                 r_.ClosingBrace();
                 mesh->children.push_back(std::move(colours));
             } else if (name == "MeshMaterialList") {
+                // The importer would add the second list's indices to the
+                // first's and read faces past the last.
+                if (++materialLists > 1) Refuse("mesh " + mesh->name + " holds two material lists");
                 mesh->children.push_back(MaterialList());
             } else if (name == "XSkinMeshHeader") {
                 r_.Head();

@@ -75,9 +75,12 @@ TEST(XScan, RefusesWhatTheImporterStopsOn) {
         EXPECT_NE(ImporterStop(c.file), "");
         EXPECT_FALSE(Scans(c.file));
     }
-    // A count far past the data would have the importer allocate it before it
-    // noticed: refused without asking the importer.
+    // Refused without asking the importer: a count far past the data it would
+    // allocate before it noticed; a second material list it would append to
+    // the first, then read faces past the last.
     EXPECT_FALSE(Scans(Replace(text, "6; 0.0;0.0;0.0;,", "4000000000; 0.0;0.0;0.0;,")));
+    EXPECT_FALSE(Scans(Replace(text, "MeshMaterialList { 2;",
+                               "MeshMaterialList { 1; 1; 0;; { Red } }\nMeshMaterialList { 2;")));
     EXPECT_FALSE(Scans(Replace(text, "\"red.png\"", "\"" + std::string(2000, '\\') + "\"")));
 }
 
