@@ -744,6 +744,20 @@ bool ScanXFile(const void* data, size_t size, XScan& scan, std::string& error) {
         error = refused.why;
         return false;
     }
+    // Meshes outside every frame go to the root frame, where the importer
+    // drops (and leaks) the list of the root's own meshes.
+    size_t frames = 0, looseMeshes = 0;
+    bool rootHasMeshes = false;
+    for (const auto& object : top) {
+        looseMeshes += object->type == "Mesh";
+        if (object->type != "Frame") continue;
+        ++frames;
+        for (const auto& c : object->children) rootHasMeshes |= c->type == "Mesh";
+    }
+    if (looseMeshes > 0 && frames == 1 && rootHasMeshes) {
+        error = "meshes both in the root frame and outside every frame";
+        return false;
+    }
     for (const auto& object : top)
         if (!Walk(*object, "", scan, error)) return false;
     return true;

@@ -81,6 +81,13 @@ TEST(XScan, RefusesWhatTheImporterStopsOn) {
     EXPECT_FALSE(Scans(Replace(text, "6; 0.0;0.0;0.0;,", "4000000000; 0.0;0.0;0.0;,")));
     EXPECT_FALSE(Scans(Replace(text, "MeshMaterialList { 2;",
                                "MeshMaterialList { 1; 1; 0;; { Red } }\nMeshMaterialList { 2;")));
+    // Meshes outside every frame join the root frame's own, and the importer
+    // loses the list of those.
+    const std::string triangle = "{ 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; }\n";
+    const std::string framed = "xof 0303txt 0032\nFrame Root { Mesh A " + triangle + "}\n";
+    EXPECT_TRUE(Scans(framed));
+    EXPECT_TRUE(Scans(framed + "Frame Other { }\nMesh B " + triangle));
+    EXPECT_FALSE(Scans(framed + "Mesh B " + triangle));
     EXPECT_FALSE(Scans(Replace(text, "\"red.png\"", "\"" + std::string(2000, '\\') + "\"")));
 }
 
