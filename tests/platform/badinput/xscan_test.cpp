@@ -15,6 +15,8 @@
 
 namespace {
 
+using assets::Replace;
+
 bool Scans(const std::string& file) {
     orv::d3dx9::XScan scan;
     std::string error;
@@ -34,13 +36,6 @@ std::string ImporterStop(const std::string& file) {
     const std::string error = importer.GetErrorString();
     if (error.find("Validation failed") != std::string::npos || error == "No root node") return {};
     return error.empty() ? "failed" : error;
-}
-
-std::string Replace(std::string s, const std::string& from, const std::string& to) {
-    const size_t at = s.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) s.replace(at, from.size(), to);
-    return s;
 }
 
 TEST(XScan, RefusesWhatTheImporterStopsOn) {

@@ -8,6 +8,7 @@
 namespace {
 
 using assets::RecordingAllocator;
+using assets::Replace;
 
 void ExpectNear(const D3DXMATRIX& a, const D3DXMATRIX& b, float tolerance = 1e-4f) {
     for (int i = 0; i < 16; ++i) EXPECT_NEAR((&a._11)[i], (&b._11)[i], tolerance) << "element " << i;
@@ -342,13 +343,6 @@ TEST_F(XFileTest, PlainFileGivesNoMaterialsNoAnimationAndSiblingRoots) {
     EXPECT_STREQ(root_->pFrameSibling->Name, "Second");
     EXPECT_FLOAT_EQ(root_->pFrameSibling->TransformationMatrix._22, 2.0f);
     EXPECT_EQ(controller_, nullptr);
-}
-
-std::string Replace(std::string s, const std::string& from, const std::string& to) {
-    const size_t at = s.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) s.replace(at, from.size(), to);
-    return s;
 }
 
 TEST_F(XFileTest, DamagedFilesFailCleanly) {
