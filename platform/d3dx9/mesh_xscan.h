@@ -1,7 +1,7 @@
 // A first pass over `.x` data (text or binary) before the importer sees it:
-// it walks the data objects, checks every index and weight the importer
-// would trust, and notes what the importer loses (mesh names, whether a mesh
-// has a material list). Platform-internal.
+// it reads the data objects step by step as the importer does, checks every
+// index and weight the importer would trust, and notes what the importer
+// loses (mesh names, whether a mesh has a material list). Platform-internal.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -21,11 +21,13 @@ struct XScan {
 };
 
 // False (with the reason in `error`) for data that is not an uncompressed
-// `.x` file, is cut short, nests deeper than 256, holds a byte that cannot
-// stand in text or a number the importer cannot read, holds a face, normal,
-// colour, material or skin index past its array, counts the importer insists
-// on that disagree, or a negative or non-finite skin weight. Linear in the
-// size of the data.
+// `.x` file; that the importer would stop on part of the way (it keeps what
+// it has built then): a separator, number, string, brace or count out of its
+// place, data cut short; that holds a byte that cannot stand in text, frames
+// nested deeper than 256, a count larger than the data left; or that holds a
+// face, normal, colour, material or skin index past its array, normal faces
+// shaped unlike the faces, a negative or non-finite skin weight, or mesh
+// lists the importer would mix up. Linear in the size of the data.
 bool ScanXFile(const void* data, size_t size, XScan& scan, std::string& error);
 
 }  // namespace orv::d3dx9

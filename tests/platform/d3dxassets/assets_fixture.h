@@ -211,6 +211,15 @@ inline std::string SkinnedXText() {
     return x;
 }
 
+// The file with the first `from` replaced by `to` (a failed expectation when
+// there is none).
+inline std::string Replace(std::string s, const std::string& from, const std::string& to) {
+    const size_t at = s.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) s.replace(at, from.size(), to);
+    return s;
+}
+
 // The same file in the binary format: names, strings, integer and float
 // lists, braces; templates with their keywords.
 inline std::string ToBinaryX(const std::string& text) {
