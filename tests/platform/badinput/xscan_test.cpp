@@ -9,6 +9,9 @@
 
 #include <assimp/Importer.hpp>
 #include <string>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include "platform/d3dx9/mesh_xscan.h"
 #include "platform/d3dxassets/assets_fixture.h"
@@ -36,6 +39,16 @@ std::string ImporterStop(const std::string& file) {
     const std::string error = importer.GetErrorString();
     if (error.find("Validation failed") != std::string::npos || error == "No root node") return {};
     return error.empty() ? "failed" : error;
+}
+
+// The importer leaks its half-built scene when it stops part-way, which is why
+// the game scans first; reading a damaged file on purpose keeps that leak out
+// of the sanitizer's report.
+std::string ImporterStopOnDamagedFile(const std::string& file) {
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan::ScopedDisabler importerLeaks;
+#endif
+    return ImporterStop(file);
 }
 
 TEST(XScan, RefusesWhatTheImporterStopsOn) {
@@ -67,7 +80,7 @@ TEST(XScan, RefusesWhatTheImporterStopsOn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_NE(ImporterStop(c.file), "");
+        EXPECT_NE(ImporterStopOnDamagedFile(c.file), "");
         EXPECT_FALSE(Scans(c.file));
     }
     // Refused without asking the importer: a count far past the data it would
