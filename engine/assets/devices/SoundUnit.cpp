@@ -42,20 +42,6 @@ SoundUnit::~SoundUnit() {
     SAFE_RELEASE(m_pBuffer);
 }
 
-HRESULT SoundUnit::CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& format, const BYTE* data,
-                                DWORD length, bool is3D, HWND owner) {
-    if (!data) {
-        std::lock_guard<std::recursive_mutex> lock(SoundMutex());
-        SAFE_RELEASE(m_pBuffer3D);
-        SAFE_RELEASE(m_pBuffer);
-        return E_FAIL;
-    }
-    return CreateBuffer(directSound, format, length, is3D, owner, [data](BYTE* bytes, DWORD count) {
-        std::memcpy(bytes, data, count);
-        return true;
-    });
-}
-
 HRESULT SoundUnit::CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& format, DWORD length, bool is3D,
                                 HWND owner, const std::function<bool(BYTE* bytes, DWORD length)>& fill) {
     std::lock_guard<std::recursive_mutex> lock(SoundMutex());

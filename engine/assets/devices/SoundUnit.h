@@ -42,13 +42,10 @@ public:
     QUORVEX_IUNKNOWN_BY_REFER_COUNTER
 
     // Makes the buffer (and with is3D the 3D buffer: minimum distance 500,
-    // maximum 10000, at rest) and copies the data in. 0, or the failing
-    // result after a message box captioned "ERROR".
-    HRESULT CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& format, const BYTE* data, DWORD length,
-                         bool is3D, HWND owner);
-    // The same with the samples written by `fill` straight into the locked
-    // buffer (length bytes); a fill that answers false fails the call with
-    // E_FAIL and leaves no buffer.
+    // maximum 10000, at rest) and lets `fill` write the samples straight into
+    // the locked buffer (length bytes). 0, or the failing result after a
+    // message box captioned "ERROR"; a fill that answers false fails the call
+    // with E_FAIL and leaves no buffer.
     HRESULT CreateBuffer(IDirectSound8* directSound, const WAVEFORMATEX& format, DWORD length, bool is3D, HWND owner,
                          const std::function<bool(BYTE* bytes, DWORD length)>& fill);
 
