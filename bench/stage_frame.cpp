@@ -396,7 +396,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the game folder %s cannot be entered: %s\n", GameDir().c_str(), error.message().c_str());
         return 1;
     }
-    if (g_options.width > 0) return RunChild();
+    if (g_options.width > 0) {
+        // As the game's main() does, so the figures are the player's.
+        RestartWithLargeHeapPages(argv);
+        return RunChild();
+    }
 
     const Config configs[] = {
         {1280, 720, 8, false, "1280 x 720, 8 render threads"},

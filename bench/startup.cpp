@@ -3,14 +3,18 @@
 //   game   the game's entry point, offscreen, to its first frame and out
 //          (what `orvalis -windowed -quitafterframe:1` does);
 //   floor  a raw SDL + OpenGL program that opens the same offscreen context,
-//          draws one frame and reads every file of data/ and data2/ once.
-// Both run in a scratch folder that links the game folder's data, so the
+//          draws one frame and reads every file of data/ and data2/ once;
+//   touch  a process that only fills, once, as much fresh memory as the
+//          game's peak holds beyond the floor's: the least the game's own
+//          memory costs to fill, whatever the code does.
+// All run in a scratch folder that links the game folder's data, so the
 // player's settings and log are never touched. Prints the median time from
 // launch to exit of each, their ratio, the game's split (the time of each
 // kind of loading work, summed over its threads), the peak resident memory of
 // each and the sound data the game holds.
 //   orv_bench_startup [runs]      (default 5)
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -168,6 +172,22 @@ int RunFloor() {
     return 0;
 }
 
+// ---- fresh memory -----------------------------------------------------------------
+
+// What the game's extra resident memory costs by itself: `bytes` of fresh
+// memory on 2 MB pages, as the game asks for, touched once. Memory the game
+// must hold (textures, targets, sound) costs at least this to fill.
+int RunTouch(double bytes) {
+    const size_t size = static_cast<size_t>(std::max(bytes, 0.0));
+    if (size == 0) return 0;
+    void* block = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) return 1;
+    ::madvise(block, size, MADV_HUGEPAGE);
+    std::memset(block, 1, size);
+    ::munmap(block, size);
+    return 0;
+}
+
 // ---- the parent -----------------------------------------------------------------------
 
 struct Run {
@@ -178,7 +198,7 @@ struct Run {
 };
 
 // Starts this program in `mode` inside `folder` and waits for it.
-Run Launch(const char* mode, const fs::path& folder, const fs::path& log) {
+Run Launch(const char* mode, const fs::path& folder, const fs::path& log, const std::string& argument = "") {
     int pipeFds[2];
     Run run;
     if (::pipe(pipeFds) != 0) return run;
@@ -193,7 +213,7 @@ Run Launch(const char* mode, const fs::path& folder, const fs::path& log) {
             ::dup2(out, 2);
         }
         if (::chdir(folder.c_str()) != 0) ::_exit(127);
-        ::execl("/proc/self/exe", "orv_bench_startup", mode, static_cast<char*>(nullptr));
+        ::execl("/proc/self/exe", "orv_bench_startup", mode, argument.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(pipeFds[1]);
@@ -291,6 +311,15 @@ int RunParent(int runs) {
     std::printf("  ratio   %8.2f x the floor (goal: 2 or less)\n", floorMs > 0 ? gameMs / floorMs : 0.0);
     std::printf("  peak resident = sound data %.1f MB + %.1f MB (goal: + 150 MB or less)\n", sound / kMiB,
                 (gamePeak - sound) / kMiB);
+    // The same runs' difference in peak resident memory, filled once.
+    std::vector<Run> touches;
+    for (int i = 0; i < runs; ++i)
+        touches.push_back(Launch("--touch", scratch, log, std::to_string(gamePeak - floorPeak)));
+    const double touchMs = Median(column(touches, [](const Run& r) { return r.milliseconds; }));
+    std::printf("  filling the game's extra %.1f MB of fresh memory once: %.1f ms (a process of its own);\n"
+                "  floor + that fill = %.1f ms = %.2f x the floor\n",
+                (gamePeak - floorPeak) / kMiB, touchMs, floorMs + touchMs,
+                floorMs > 0 ? (floorMs + touchMs) / floorMs : 0.0);
     std::printf("game split, median ms (loading work summed over the game's threads)\n");
     double split = 0;
     for (size_t p = 0; p < std::size(kPhaseNames); ++p) {
@@ -309,8 +338,13 @@ int RunParent(int runs) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "--game") return RunGame();
+    if (mode == "--game") {
+        // As the game's main() does, so the figures are the player's.
+        RestartWithLargeHeapPages(argv);
+        return RunGame();
+    }
     if (mode == "--floor") return RunFloor();
+    if (mode == "--touch") return RunTouch(argc > 2 ? std::atof(argv[2]) : 0.0);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     return RunParent(runs);
 }

@@ -9,6 +9,7 @@ HINSTANCE__ g_instance{};
 }  // namespace
 
 int main(int argc, char** argv) {
+    RestartWithLargeHeapPages(argv);
     std::wstring commandLine = BuildCommandLine(argc, argv);
     return wWinMain(&g_instance, nullptr, commandLine.data(), SW_SHOWNORMAL);
 }

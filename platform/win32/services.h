@@ -33,6 +33,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE prevInstance, LPWSTR cmdLine, 
 // same way.
 std::wstring BuildCommandLine(int argc, const char* const* argv);
 
+// Called first thing in main(): when glibc's allocator is not yet asked for
+// 2 MB pages on its large blocks, adds that tunable and starts the program
+// again in place with the same arguments; returns only when nothing was
+// restarted (already set, set otherwise by the user, or the restart failed).
+void RestartWithLargeHeapPages(char** argv);
+
 // The show-window modes (SW_*) are in window.h.
 
 // ---------------------------------------------------------------------------
