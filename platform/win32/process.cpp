@@ -75,7 +75,7 @@ void CrtSrand(unsigned seed) { g_randState.store(seed, std::memory_order_relaxed
 // large pages too) rather than from maps of their own that each start small
 // pages afresh. glibc reads these settings only when a program starts, hence
 // the restart.
-void RestartWithLargeHeapPages(char** argv) {
+void RestartWithLargeHeapPages(char** argv, const char* program) {
     constexpr const char* kName = "glibc.malloc.hugetlb";
     constexpr const char* kSettings = "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
     const char* current = std::getenv("GLIBC_TUNABLES");
@@ -83,7 +83,7 @@ void RestartWithLargeHeapPages(char** argv) {
     std::string value = current && *current ? std::string(current) + ":" : std::string();
     value += kSettings;
     if (::setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
-    ::execv("/proc/self/exe", argv);
+    ::execv(program, argv);
     // No restart: go on with ordinary pages, and leave the environment as found.
     if (current) ::setenv("GLIBC_TUNABLES", current, 1);
     else ::unsetenv("GLIBC_TUNABLES");

@@ -1,8 +1,13 @@
 // The millisecond clock, debugger output and the C runtime's generator.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/win32/win32.h"
@@ -91,6 +96,49 @@ TEST(CrtRand, ThreadsShareOneSequenceWithoutLosingSteps) {
     std::sort(all.begin(), all.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, all);
+}
+
+// What the restart hands on: started through printenv, the GLIBC_TUNABLES
+// the program would start with, or nothing when no restart happened.
+std::optional<std::string> TunablesAfterRestart(const char* before, const char* program = "/usr/bin/printenv") {
+    int fds[2];
+    if (pipe(fds) != 0) return std::string("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        if (before) setenv("GLIBC_TUNABLES", before, 1);
+        else unsetenv("GLIBC_TUNABLES");
+        char name[] = "printenv", variable[] = "GLIBC_TUNABLES";
+        char* argv[] = {name, variable, nullptr};
+        RestartWithLargeHeapPages(argv, program);
+        // Not restarted: the environment must be as it was.
+        const char* after = getenv("GLIBC_TUNABLES");
+        const bool same = before ? after && std::string(after) == before : after == nullptr;
+        _exit(same ? 42 : 43);
+    }
+    close(fds[1]);
+    std::string out;
+    char chunk[256];
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) out.append(chunk, static_cast<size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 42) return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::string("failed");
+    return out;
+}
+
+TEST(LargePages, RestartAddsTheAllocatorSettingsOnceAndKeepsTheUsers) {
+    const std::string ours = "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
+    EXPECT_EQ(ours + "\n", TunablesAfterRestart(nullptr));
+    EXPECT_EQ(ours + "\n", TunablesAfterRestart(""));
+    EXPECT_EQ("glibc.malloc.arena_max=2:" + ours + "\n", TunablesAfterRestart("glibc.malloc.arena_max=2"));
+    // Already asked for, by an earlier restart or by the user: no restart.
+    EXPECT_EQ(std::nullopt, TunablesAfterRestart(ours.c_str()));
+    EXPECT_EQ(std::nullopt, TunablesAfterRestart("glibc.malloc.hugetlb=0"));
+    // A start that fails leaves the program running as it was.
+    EXPECT_EQ(std::nullopt, TunablesAfterRestart(nullptr, "/nonexistent/program"));
+    EXPECT_EQ(std::nullopt, TunablesAfterRestart("glibc.malloc.arena_max=2", "/nonexistent/program"));
 }
 
 }  // namespace
