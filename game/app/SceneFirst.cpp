@@ -22,6 +22,7 @@
 #include "game/state/ParamManager2.h"
 #include "game/state/SoundTable.h"
 #include "game/world/AreaManager.h"
+#include "platform/win32/phase_timer.h"
 
 using namespace Quorvex;
 
@@ -80,7 +81,10 @@ void LoadStartupResources(ResourceManager* resources) {
     DebugPrint(L"読み込み発行前\r\n");
     for (const char* id : kStartupResources) resources->RequestLoad(id);
     DebugPrint(L"読み込み発行後\r\n");
-    while (resources->GetPendingCount() > 0) Sleep(10);
+    {
+        orv::PhaseTimer wait(orv::Phase::LoaderWait);
+        while (resources->GetPendingCount() > 0) Sleep(10);
+    }
     DebugPrint(L"読み込み完了\r\n");
 }
 
@@ -213,7 +217,10 @@ int SceneFirst::OnInitialize(void*) {
         if (device && SUCCEEDED(device->GetViewport(&viewport))) objects->SetProjection(viewport);
     }
 
-    m_pGameManager->ToTitle();
+    {
+        orv::PhaseTimer title(orv::Phase::TitleSetUp);
+        m_pGameManager->ToTitle();
+    }
     env->rootScene = this;
 
     g_pEnvironment->SetFrameTime(kFirstFrameTime);

@@ -8,7 +8,21 @@
 
 namespace orv {
 
-enum class Phase { FileRead, Descramble, ImageDecode, MeshImport, SoundRegistration, ShaderCompile, FirstFrame, Count };
+// The first seven are loading work; the last two are spans of the main thread
+// (its wait for the loader thread, and setting up the title), which overlap
+// loading work done on other threads.
+enum class Phase {
+    FileRead,
+    Descramble,
+    ImageDecode,
+    MeshImport,
+    SoundRegistration,
+    ShaderCompile,
+    FirstFrame,
+    LoaderWait,
+    TitleSetUp,
+    Count
+};
 
 class PhaseTimer {
 public:
