@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include <sys/mman.h>
 
@@ -34,6 +37,32 @@ void PreferLargePages(void* bytes, size_t size) {
     const uintptr_t begin = (reinterpret_cast<uintptr_t>(bytes) + kLargePage - 1) & ~(kLargePage - 1);
     const uintptr_t end = (reinterpret_cast<uintptr_t>(bytes) + size) & ~(kLargePage - 1);
     if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+// The first touch of fresh memory is most of a long sound's set-up, and it
+// goes as fast on several cores at once: large buffers are filled in a few
+// pieces side by side. Without a thread, this one fills the rest.
+void Fill(BYTE* bytes, int value, size_t size) {
+    constexpr size_t kPiece = size_t(8) << 20;
+    const size_t pieces = std::min<size_t>(4, size / kPiece);
+    if (pieces < 2) {
+        std::memset(bytes, value, size);
+        return;
+    }
+    const size_t step = size / pieces;
+    std::vector<std::thread> helpers;
+    size_t handedOut = step;  // this thread fills the first piece
+    try {
+        for (size_t i = 1; i < pieces; ++i) {
+            const size_t begin = i * step, end = i + 1 == pieces ? size : begin + step;
+            helpers.emplace_back([=] { std::memset(bytes + begin, value, end - begin); });
+            handedOut = end;
+        }
+    } catch (const std::system_error&) {
+    }
+    std::memset(bytes, value, step);
+    if (handedOut < size) std::memset(bytes + handedOut, value, size - handedOut);
+    for (std::thread& helper : helpers) helper.join();
 }
 
 }  // namespace
@@ -168,7 +197,7 @@ void SoundBuffer::StoreMapped() {
     void* bytes = m_device->mapBuffer(m_alBuffer, 0, static_cast<ALsizei>(m_size), kAccess);
     if (!bytes) return;
     PreferLargePages(bytes, m_size);
-    std::memset(bytes, m_format.wBitsPerSample == 8 ? 0x80 : 0x00, m_size);
+    Fill(static_cast<BYTE*>(bytes), m_format.wBitsPerSample == 8 ? 0x80 : 0x00, m_size);
     m_device->unmapBuffer(m_alBuffer);
     alSourcei(m_source, AL_BUFFER, static_cast<ALint>(m_alBuffer));
     m_mapped = true;
