@@ -47,6 +47,7 @@
 #include "game/app/SceneFirst.h"
 #include "game/play/SceneStage1.h"
 #include "platform/d3d9/d3d9.h"
+#include "platform/win32/large_pages.h"
 #include "platform/win32/window.h"
 
 using Clock = std::chrono::steady_clock;
@@ -342,6 +343,8 @@ int Spawn(const char* self, const Config& config, bool profile) {
         }
         setenv("LP_NUM_THREADS", std::to_string(config.threads).c_str(), 1);
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        // The allocator settings the game's launcher gives it.
+        setenv("GLIBC_TUNABLES", orv::WithLargeHeapPages(std::getenv("GLIBC_TUNABLES")).c_str(), 1);
         std::vector<std::string> args = {self,
                                          "--child",
                                          std::to_string(config.width),
@@ -396,11 +399,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the game folder %s cannot be entered: %s\n", GameDir().c_str(), error.message().c_str());
         return 1;
     }
-    if (g_options.width > 0) {
-        // As the game's main() does, so the figures are the player's.
-        RestartWithLargeHeapPages(argv);
-        return RunChild();
-    }
+    if (g_options.width > 0) return RunChild();
 
     const Config configs[] = {
         {1280, 720, 8, false, "1280 x 720, 8 render threads"},

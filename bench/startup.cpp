@@ -1,7 +1,8 @@
 // Start-up of the real game against its floor, each run as a process of its
 // own started from this one, in the same conditions and taking turns:
 //   game   the game's entry point, offscreen, to its first frame and out
-//          (what `orvalis -windowed -quitafterframe:1` does);
+//          (what `orvalis -windowed -quitafterframe:1` does, with the
+//          allocator settings its launcher gives it);
 //   floor  a raw SDL + OpenGL program that opens the same offscreen context,
 //          draws one frame and reads every file of data/ and data2/ once;
 //   touch  a process that only fills, once, as much fresh memory as the
@@ -32,6 +33,7 @@
 #include <vector>
 
 #include "engine/core/WinMain.h"
+#include "platform/win32/large_pages.h"
 #include "platform/win32/phase_timer.h"
 
 // After the engine's headers, whose Windows types name APIENTRY first.
@@ -220,6 +222,9 @@ Run Launch(const char* mode, const fs::path& folder, const fs::path& log, const 
             ::dup2(out, 2);
         }
         if (::chdir(folder.c_str()) != 0) ::_exit(127);
+        // The game starts with the allocator settings its launcher gives it.
+        if (std::strcmp(mode, "--game") == 0)
+            ::setenv("GLIBC_TUNABLES", orv::WithLargeHeapPages(std::getenv("GLIBC_TUNABLES")).c_str(), 1);
         ::execl("/proc/self/exe", "orv_bench_startup", mode, argument.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -353,11 +358,7 @@ int RunParent(int runs) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "--game") {
-        // As the game's main() does, so the figures are the player's.
-        RestartWithLargeHeapPages(argv);
-        return RunGame();
-    }
+    if (mode == "--game") return RunGame();
     if (mode == "--floor") return RunFloor();
     if (mode == "--touch") return RunTouch(argc > 2 ? std::atof(argv[2]) : 0.0);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;

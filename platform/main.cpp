@@ -9,7 +9,6 @@ HINSTANCE__ g_instance{};
 }  // namespace
 
 int main(int argc, char** argv) {
-    RestartWithLargeHeapPages(argv);
     std::wstring commandLine = BuildCommandLine(argc, argv);
     return wWinMain(&g_instance, nullptr, commandLine.data(), SW_SHOWNORMAL);
 }

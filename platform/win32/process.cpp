@@ -1,13 +1,10 @@
-// Time, sleeping, debugger output, the console, the C runtime's random
-// generator and the restart that asks the allocator for large pages.
+// Time, sleeping, debugger output, the console and the C runtime's random
+// generator.
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <thread>
-
-#include <unistd.h>
 
 #include "platform/win32/services_internal.h"
 
@@ -67,24 +64,3 @@ int CrtRand() {
 }
 
 void CrtSrand(unsigned seed) { g_randState.store(seed, std::memory_order_relaxed); }
-
-// Start-up fills a few hundred megabytes of fresh memory (the renderer's
-// textures and targets, the sound buffers), and every page of it costs a fault
-// when first touched. The allocator is asked for 2 MB pages on its large
-// blocks, and to serve blocks below 32 MB from its heaps (which it keeps on
-// large pages too) rather than from maps of their own that each start small
-// pages afresh. glibc reads these settings only when a program starts, hence
-// the restart.
-void RestartWithLargeHeapPages(char** argv, const char* program) {
-    constexpr const char* kName = "glibc.malloc.hugetlb";
-    constexpr const char* kSettings = "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
-    const char* current = std::getenv("GLIBC_TUNABLES");
-    if (current && std::strstr(current, kName)) return;
-    std::string value = current && *current ? std::string(current) + ":" : std::string();
-    value += kSettings;
-    if (::setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
-    ::execv(program, argv);
-    // No restart: go on with ordinary pages, and leave the environment as found.
-    if (current) ::setenv("GLIBC_TUNABLES", current, 1);
-    else ::unsetenv("GLIBC_TUNABLES");
-}

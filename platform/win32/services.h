@@ -33,13 +33,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE prevInstance, LPWSTR cmdLine, 
 // same way.
 std::wstring BuildCommandLine(int argc, const char* const* argv);
 
-// Called first thing in main(): when glibc's allocator is not yet asked for
-// large pages, adds that to GLIBC_TUNABLES (after any settings already there)
-// and starts `program` (this program by default) in place with `argv`.
-// Returns only when nothing was started: the setting is already there, also
-// when the user set it otherwise, or the start failed.
-void RestartWithLargeHeapPages(char** argv, const char* program = "/proc/self/exe");
-
 // The show-window modes (SW_*) are in window.h.
 
 // ---------------------------------------------------------------------------

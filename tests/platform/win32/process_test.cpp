@@ -1,15 +1,13 @@
 // The millisecond clock, debugger output and the C runtime's generator.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/win32/large_pages.h"
 #include "platform/win32/win32.h"
 
 namespace {
@@ -98,47 +96,52 @@ TEST(CrtRand, ThreadsShareOneSequenceWithoutLosingSteps) {
     EXPECT_EQ(expected, all);
 }
 
-// What the restart hands on: started through printenv, the GLIBC_TUNABLES
-// the program would start with, or nothing when no restart happened.
-std::optional<std::string> TunablesAfterRestart(const char* before, const char* program = "/usr/bin/printenv") {
-    int fds[2];
-    if (pipe(fds) != 0) return std::string("no pipe");
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        if (before) setenv("GLIBC_TUNABLES", before, 1);
-        else unsetenv("GLIBC_TUNABLES");
-        char name[] = "printenv", variable[] = "GLIBC_TUNABLES";
-        char* argv[] = {name, variable, nullptr};
-        RestartWithLargeHeapPages(argv, program);
-        // Not restarted: the environment must be as it was.
-        const char* after = getenv("GLIBC_TUNABLES");
-        const bool same = before ? after && std::string(after) == before : after == nullptr;
-        _exit(same ? 42 : 43);
-    }
-    close(fds[1]);
-    std::string out;
-    char chunk[256];
-    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) out.append(chunk, static_cast<size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 42) return std::nullopt;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::string("failed");
-    return out;
+// The settings the launcher hands the game: added after the user's own,
+// and nothing changed when the user already said anything of large pages.
+TEST(LargePages, SettingsAreAddedOnceAfterTheUsers) {
+    const std::string ours = "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
+    const struct {
+        const char* before;
+        std::string after;
+    } cases[] = {
+        {nullptr, ours},
+        {"", ours},
+        {"glibc.malloc.arena_max=2", "glibc.malloc.arena_max=2:" + ours},
+        {"glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432", ours},
+        {"glibc.malloc.hugetlb=0", "glibc.malloc.hugetlb=0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.after, orv::WithLargeHeapPages(c.before)) << (c.before ? c.before : "(unset)");
 }
 
-TEST(LargePages, RestartAddsTheAllocatorSettingsOnceAndKeepsTheUsers) {
-    const std::string ours = "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
-    EXPECT_EQ(ours + "\n", TunablesAfterRestart(nullptr));
-    EXPECT_EQ(ours + "\n", TunablesAfterRestart(""));
-    EXPECT_EQ("glibc.malloc.arena_max=2:" + ours + "\n", TunablesAfterRestart("glibc.malloc.arena_max=2"));
-    // Already asked for, by an earlier restart or by the user: no restart.
-    EXPECT_EQ(std::nullopt, TunablesAfterRestart(ours.c_str()));
-    EXPECT_EQ(std::nullopt, TunablesAfterRestart("glibc.malloc.hugetlb=0"));
-    // A start that fails leaves the program running as it was.
-    EXPECT_EQ(std::nullopt, TunablesAfterRestart(nullptr, "/nonexistent/program"));
-    EXPECT_EQ(std::nullopt, TunablesAfterRestart("glibc.malloc.arena_max=2", "/nonexistent/program"));
+// The launcher the player starts (built beside the test folder): it becomes
+// the game program next to it, with the arguments and the settings above.
+TEST(LargePages, LauncherStartsTheGameBesideItWithTheSettings) {
+    char folder[] = "/tmp/orv_launcher_XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    const std::string dir = folder;
+    ASSERT_EQ(0, std::system(("cp ../game/orvalis " + dir + "/orvalis").c_str())) << "build the game first";
+    auto run = [&](const char* environment) {
+        std::string out;
+        FILE* pipe = popen((std::string(environment) + " " + dir + "/orvalis -windowed 'two words' 2>&1; echo \"exit $?\"").c_str(), "r");
+        char line[512];
+        while (pipe && std::fgets(line, sizeof line, pipe)) out += line;
+        if (pipe) pclose(pipe);
+        return out;
+    };
+    // No game beside it: said on the terminal, and a failing exit code.
+    EXPECT_NE(std::string::npos, run("env -u GLIBC_TUNABLES").find("cannot start " + dir + "/orvalis-game"));
+    EXPECT_NE(std::string::npos, run("env -u GLIBC_TUNABLES").find("exit 127"));
+
+    {
+        std::FILE* game = std::fopen((dir + "/orvalis-game").c_str(), "w");
+        ASSERT_NE(nullptr, game);
+        std::fputs("#!/bin/sh\necho \"$GLIBC_TUNABLES|$1|$2|$#\"\n", game);
+        std::fclose(game);
+    }
+    ASSERT_EQ(0, std::system(("chmod +x " + dir + "/orvalis-game").c_str()));
+    EXPECT_EQ(orv::WithLargeHeapPages(nullptr) + "|-windowed|two words|2\nexit 0\n", run("env -u GLIBC_TUNABLES"));
+    EXPECT_EQ("glibc.malloc.hugetlb=0|-windowed|two words|2\nexit 0\n", run("env GLIBC_TUNABLES=glibc.malloc.hugetlb=0"));
+    std::system(("rm -rf " + dir).c_str());
 }
 
 }  // namespace
