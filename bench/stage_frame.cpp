@@ -344,7 +344,7 @@ int Spawn(const char* self, const Config& config, bool profile) {
         setenv("LP_NUM_THREADS", std::to_string(config.threads).c_str(), 1);
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         // The allocator settings the game's launcher gives it.
-        setenv("GLIBC_TUNABLES", orv::WithLargeHeapPages(std::getenv("GLIBC_TUNABLES")).c_str(), 1);
+        orv::SetLargeHeapPagesForNextProgram();
         std::vector<std::string> args = {self,
                                          "--child",
                                          std::to_string(config.width),

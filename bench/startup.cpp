@@ -223,8 +223,7 @@ Run Launch(const char* mode, const fs::path& folder, const fs::path& log, const 
         }
         if (::chdir(folder.c_str()) != 0) ::_exit(127);
         // The game starts with the allocator settings its launcher gives it.
-        if (std::strcmp(mode, "--game") == 0)
-            ::setenv("GLIBC_TUNABLES", orv::WithLargeHeapPages(std::getenv("GLIBC_TUNABLES")).c_str(), 1);
+        if (std::strcmp(mode, "--game") == 0) orv::SetLargeHeapPagesForNextProgram();
         ::execl("/proc/self/exe", "orv_bench_startup", mode, argument.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -336,8 +335,9 @@ int RunParent(int runs) {
     double split = 0;
     auto phase = [&](size_t p) { return Median(column(games, [p](const Run& r) { return r.phaseMilliseconds[p]; })); };
     for (size_t p = 0; p < kFirstSpan; ++p) {
-        split += phase(p);
-        std::printf("  %-30s %8.1f\n", kPhaseNames[p], phase(p));
+        const double ms = phase(p);
+        split += ms;
+        std::printf("  %-30s %8.1f\n", kPhaseNames[p], ms);
     }
     std::printf("  %-30s %8.1f\n", "the rest (process, device, waits)", gameMs - split);
     // Everything the main thread does in order, without its wait for the

@@ -1,12 +1,11 @@
 // The program the player starts: sets the allocator up for the game and
 // starts the game program beside it in place (same process, same arguments).
-// It links nothing but the C and C++ runtimes, so this step costs a fraction of
-// the game loading its libraries twice.
+// It is linked statically and loads no library, so this step takes a few
+// milliseconds; the game's own libraries are loaded once, by the game.
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -20,8 +19,7 @@ int main(int, char** argv) {
         const std::string path(self, static_cast<size_t>(length));
         game = path.substr(0, path.rfind('/') + 1) + game;
     }
-    const std::string tunables = orv::WithLargeHeapPages(std::getenv("GLIBC_TUNABLES"));
-    ::setenv("GLIBC_TUNABLES", tunables.c_str(), 1);
+    orv::SetLargeHeapPagesForNextProgram();
     ::execv(game.c_str(), argv);
     std::fprintf(stderr, "orvalis: cannot start %s: %s\n", game.c_str(), std::strerror(errno));
     return 127;

@@ -6,6 +6,7 @@
 // glibc reads GLIBC_TUNABLES only when a program starts, so whatever starts
 // the game sets it first (the launcher, the benchmarks).
 #pragma once
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -18,6 +19,12 @@ inline std::string WithLargeHeapPages(const char* current) {
     if (current && std::strstr(current, "glibc.malloc.hugetlb")) return current;
     std::string value = current && *current ? std::string(current) + ":" : std::string();
     return value + "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
+}
+
+// Puts the game's settings into this process's environment, for the program
+// it is about to start.
+inline void SetLargeHeapPagesForNextProgram() {
+    ::setenv("GLIBC_TUNABLES", WithLargeHeapPages(std::getenv("GLIBC_TUNABLES")).c_str(), 1);
 }
 
 }  // namespace orv

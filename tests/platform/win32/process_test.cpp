@@ -96,10 +96,12 @@ TEST(CrtRand, ThreadsShareOneSequenceWithoutLosingSteps) {
     EXPECT_EQ(expected, all);
 }
 
+const std::string kOurSettings = "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
+
 // The settings the launcher hands the game: added after the user's own,
 // and nothing changed when the user already said anything of large pages.
 TEST(LargePages, SettingsAreAddedOnceAfterTheUsers) {
-    const std::string ours = "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
+    const std::string& ours = kOurSettings;
     const struct {
         const char* before;
         std::string after;
@@ -139,7 +141,7 @@ TEST(LargePages, LauncherStartsTheGameBesideItWithTheSettings) {
         std::fclose(game);
     }
     ASSERT_EQ(0, std::system(("chmod +x " + dir + "/orvalis-game").c_str()));
-    EXPECT_EQ(orv::WithLargeHeapPages(nullptr) + "|-windowed|two words|2\nexit 0\n", run("env -u GLIBC_TUNABLES"));
+    EXPECT_EQ(kOurSettings + "|-windowed|two words|2\nexit 0\n", run("env -u GLIBC_TUNABLES"));
     EXPECT_EQ("glibc.malloc.hugetlb=0|-windowed|two words|2\nexit 0\n", run("env GLIBC_TUNABLES=glibc.malloc.hugetlb=0"));
     std::system(("rm -rf " + dir).c_str());
 }
